@@ -1,0 +1,42 @@
+# The entry points: `make demo`, `make test`, `make bench`, `make asan`. Each installs the Debian
+# packages it needs first (`make deps`), so a fresh Debian 12 machine needs nothing else.
+
+PACKAGES := cmake ninja-build g++ pkg-config \
+	qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6opengl6-dev \
+	qt6-qpa-plugins libgl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev \
+	xvfb xauth x11-apps imagemagick trayer fonts-noto-cjk g++-mingw-w64-x86-64
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps test demo bench asan clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:" $$missing; \
+	    $(SUDO) apt-get update -qq && \
+	    DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing >/dev/null; \
+	fi
+
+test: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default
+	ctest --preset default
+
+asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan
+	ctest --preset asan
+
+demo: deps
+	cmake --preset demo >/dev/null
+	cmake --build --preset demo
+	tools/demo.sh build/demo
+
+bench: deps
+	cmake --preset bench >/dev/null
+	cmake --build --preset bench
+	build/bench/bench/thornvale-bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,94 @@
+#include "search/resultpage.h"
+
+#include "search/splitpick.h"
+#include "search/urlencode.h"
+
+namespace thornvale {
+
+namespace {
+
+std::u16string textOf(std::optional<Text> piece)
+{
+    return piece ? std::u16string(*piece) : std::u16string();
+}
+
+// Piece 0 of a piece: the text up to the first end marker. Missing when the piece is.
+std::optional<Text> upTo(std::optional<Text> piece, Text end)
+{
+    return piece ? Piece(*piece, end, 0) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::u16string_view> ResultSection(std::u16string_view page)
+{
+    const auto afterHeading = Piece(page, markers::Heading, 1);
+    if (!afterHeading)
+        return std::nullopt;
+    const auto section = Piece(*afterHeading, markers::NextLink, 0);
+    // The heading at the very end of the page leaves nothing to split: an empty section.
+    return section ? *section : std::u16string_view();
+}
+
+std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase)
+{
+    std::u16string anchor(markers::AnchorOpen);
+    anchor += characterBase;
+
+    // Each marker is split once per page; row j then takes piece j of every split.
+    const SplitText levels(section, markers::Level);
+    const SplitText servers(section, markers::Server);
+    const SplitText anchors(section, anchor);
+    const SplitText cards(section, markers::Card);
+
+    std::vector<ScrapedRow> rows;
+    if (levels.pieceCount() < 2)
+        return rows;
+    const std::size_t n = levels.pieceCount() - 1;
+    rows.reserve(n);
+    for (std::size_t j = 1; j <= n; ++j) {
+        ScrapedRow row;
+        const auto block = upTo(levels.piece(j), markers::LevelBlockEnd);
+        if (block) {
+            const SplitText spans(*block, markers::SpanOpen);
+            const auto span1 = upTo(spans.piece(1), markers::SpanClose);
+            row.level = textOf(upTo(span1, markers::LevelWord));
+            row.job = textOf(upTo(spans.piece(2), markers::SpanClose));
+            row.race = textOf(upTo(spans.piece(3), markers::SpanClose));
+        }
+        row.server = textOf(upTo(servers.piece(j), markers::SpanClose));
+        if (const auto key = upTo(anchors.piece(j), markers::AnchorEnd)) {
+            row.address.reserve(characterBase.size() + key->size());
+            row.address.append(characterBase).append(*key);
+        }
+        const auto card = upTo(cards.piece(j), markers::NameClose);
+        row.nickname = textOf(card ? Piece(*card, markers::NameOpen, 1) : std::nullopt);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase)
+{
+    const auto section = ResultSection(page);
+    if (!section)
+        return {};
+    return ScrapeSection(*section, characterBase);
+}
+
+std::u16string BuildSearchUrl(std::u16string_view addressStart, std::u16string_view name, long long page)
+{
+    auto decimal = [](long long v) {
+        const std::string s = std::to_string(v);
+        return std::u16string(s.begin(), s.end());
+    };
+    std::u16string url(addressStart);
+    url += URLEncode(name);
+    url += u"&dt=characters&sf=score&st=desc&start=";
+    url += decimal((page - 1) * 10);
+    url += u"&page=";
+    url += decimal(page);
+    return url;
+}
+
+} // namespace thornvale

@@ -1,0 +1,94 @@
+#pragma once
+
+// site-sim: a local HTTP server that serves pages in the game website's format, for the tests,
+// the benchmarks and the demo. It runs in-process (start() on an ephemeral port, served from a
+// background thread) or as the site-sim program.
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sitesim {
+
+enum class Charset {
+    Utf8,  // bodies in UTF-8, declared as charset=utf-8
+    EucKr, // bodies really encoded in EUC-KR, declared as charset=euc-kr
+};
+
+// Faults the server can inject into search pages (and, with page 0, into every page it serves).
+enum class Fault {
+    None,
+    ErrorStatus,  // status 500 with an HTML error body (no heading marker)
+    NoHeading,    // status 200, a page of the right look but without the heading marker
+    CloseMidBody, // headers and part of the body, then the connection is closed
+    Hang,         // sends nothing for a long time (far past any client time-out)
+    Oversized,    // a 200 page of 17 MiB
+};
+
+// One character of the synthetic roster. Texts are UTF-8.
+struct Character {
+    std::string name;
+    std::string server;
+    int level = 0;
+    std::string job;
+    std::string race;
+    std::string key; // what follows the character-page base address in the anchor
+};
+
+// The deterministic roster: names in Hangul, Latin letters and digits. The same on every run.
+const std::vector<Character> &Roster();
+
+// The characters a search for keyword finds, in result order: those whose name contains the
+// keyword (all of them for the empty keyword).
+std::vector<Character> Matches(const std::string &keyword);
+
+struct Options {
+    std::string host = "127.0.0.1";
+    int port = 0; // 0: an ephemeral port
+    Charset charset = Charset::Utf8;
+    bool declareCharsetInHeader = true; // off: the charset is only declared by <meta charset>
+    std::chrono::milliseconds latency{0};
+    std::filesystem::path fixtures; // tests/data, served under /fixtures/
+    std::string statusBody = "1//thornvale";
+};
+
+class Server {
+public:
+    explicit Server(Options options = {});
+    ~Server(); // stops the server
+    Server(const Server &) = delete;
+    Server &operator=(const Server &) = delete;
+
+    // Binds and starts serving on a background thread; false when the port cannot be bound.
+    bool start();
+    void stop();
+    // Serves on the calling thread until stop() (the site-sim program).
+    bool listenBlocking();
+
+    int port() const;
+    std::string baseUrl() const;       // "http://127.0.0.1:<port>"
+    std::string characterBase() const; // baseUrl() + "/characters/"
+    std::string statusUrl() const;     // baseUrl() + "/status"
+
+    // Knobs that may change while serving.
+    void setLatency(std::chrono::milliseconds latency);
+    void setCharset(Charset charset, bool declareInHeader = true);
+    void setStatusBody(std::string body);
+    // The fault for search page `page` (1-based page key); page 0 means every request.
+    void setFault(int page, Fault fault);
+    void clearFaults();
+
+    // Counters since start (or the last reset).
+    std::size_t connectionsAccepted() const;
+    std::size_t requestsServed() const;
+    void resetCounters();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace sitesim
