@@ -4,7 +4,7 @@
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6opengl6-dev \
 	qt6-qpa-plugins libgl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev \
-	xvfb xauth x11-apps imagemagick trayer fonts-noto-cjk g++-mingw-w64-x86-64
+	xvfb xauth x11-apps imagemagick xdotool trayer fonts-noto-cjk g++-mingw-w64-x86-64
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps test demo bench asan clean

@@ -46,6 +46,7 @@ private:
     QTimer *m_timer = nullptr;
     qint64 m_maxBody;
     bool m_done = false;
+    bool m_aborted = false;
 };
 
 // Every HTTP GET of the program goes through here: time-out, size cap, redirects and charset

@@ -1,5 +1,7 @@
 #include "search/splitpick.h"
 
+#include <algorithm>
+
 namespace thornvale {
 
 std::optional<Text> Piece(Text text, Text marker, std::size_t k)
@@ -33,10 +35,29 @@ long Occurrences(Text text, Text marker)
 
 std::optional<Text> Between(Text text, Text start, Text end)
 {
-    const auto after = Piece(text, start, 1);
-    if (!after)
+    if (text.empty() || start.empty())
         return std::nullopt;
-    return Piece(*after, end, 0);
+    const std::size_t hit = text.find(start);
+    if (hit == Text::npos)
+        return std::nullopt;
+    const std::size_t begin = hit + start.size();
+    if (end.empty()) {
+        const auto piece1 = Piece(text, start, 1);
+        return piece1 && !piece1->empty() ? piece1 : std::nullopt;
+    }
+    // Piece 1 runs to the next start. Only a start that begins before the first end has been
+    // passed can cut that end off, so the search for it stops there instead of running through
+    // the rest of a long page for every field.
+    const std::size_t endHit = text.find(end, begin);
+    const std::size_t horizon = endHit == Text::npos ? text.size()
+                                                     : std::min(text.size(), endHit + end.size() - 1 + start.size());
+    const std::size_t nextStart = text.substr(0, horizon).find(start, begin);
+    const std::size_t pieceEnd = nextStart == Text::npos ? text.size() : nextStart;
+    if (pieceEnd == begin)
+        return std::nullopt; // piece 1 is empty: the empty text has no piece 0
+    if (endHit != Text::npos && endHit + end.size() <= pieceEnd)
+        return text.substr(begin, endHit - begin);
+    return text.substr(begin, pieceEnd - begin);
 }
 
 SplitText::SplitText(Text text, Text marker)

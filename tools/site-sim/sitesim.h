@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sitesim {
@@ -28,6 +29,12 @@ enum class Fault {
     Oversized,    // a 200 page of 17 MiB
 };
 
+// One piece of equipment on a character page.
+struct Item {
+    std::string name;
+    std::string grade; // one of Grades()
+};
+
 // One character of the synthetic roster. Texts are UTF-8.
 struct Character {
     std::string name;
@@ -36,7 +43,28 @@ struct Character {
     std::string job;
     std::string race;
     std::string key; // what follows the character-page base address in the anchor
+    // What the search page shows besides; results come in descending score, which is roster order.
+    int score = 0;
+
+    // The character page. Some pages leave parts out on purpose, so the scraper meets every gap.
+    std::vector<Item> items;           // 0 to 25 item blocks
+    std::string title;                 // shown only when hasTitle
+    bool hasTitle = true;
+    bool serverWithAt = true;          // false: the page writes the server without its "@"
+    std::vector<std::string> subParts; // spans of the sub-line: 3, 2, or 0 (no sub-line block at all)
+    std::string expedition;            // the third sub-line span when there is one
+    bool hasClass = true;              // false: no skills element, so no class on the page
 };
+
+// The eleven grades, in the order the item blocks cycle through them.
+const std::vector<std::string> &Grades();
+
+// Roster indices of the characters whose pages hold exactly these many item blocks.
+inline constexpr std::size_t kWith25Items = 0;
+inline constexpr std::size_t kWith12Items = 1;
+inline constexpr std::size_t kWith5Items = 2;
+inline constexpr std::size_t kWith3Items = 3;
+inline constexpr std::size_t kWithNoItems = 4;
 
 // The deterministic roster: names in Hangul, Latin letters and digits. The same on every run.
 const std::vector<Character> &Roster();
@@ -44,6 +72,19 @@ const std::vector<Character> &Roster();
 // The characters a search for keyword finds, in result order: those whose name contains the
 // keyword (all of them for the empty keyword).
 std::vector<Character> Matches(const std::string &keyword);
+
+// The character a page address resolves to: the key with any trailing slash or query removed.
+// Null for an unknown key.
+const Character *FindCharacter(std::string_view key);
+
+// The pages as served with the UTF-8 charset, for tests that scrape without a server.
+// `page` is 1-based; characterBase goes in front of every key.
+std::string SearchPageHtml(const std::string &keyword, long long page, const std::string &characterBase);
+std::string CharacterPageHtml(const Character &character);
+
+// UTF-8 to EUC-KR, as the server encodes its pages. A character EUC-KR lacks becomes an HTML
+// numeric reference, as browsers submit and servers echo them.
+std::string ToEucKr(std::string_view utf8);
 
 struct Options {
     std::string host = "127.0.0.1";
@@ -53,6 +94,8 @@ struct Options {
     std::chrono::milliseconds latency{0};
     std::filesystem::path fixtures; // tests/data, served under /fixtures/
     std::string statusBody = "1//thornvale";
+    // How long a Hang fault holds its request unless stop() comes first.
+    std::chrono::milliseconds hangFor{120000};
 };
 
 class Server {

@@ -1,0 +1,262 @@
+// thornvale-cli: the window's search, detail, rank lookup and status check from a shell.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "clihost.h"
+#include "net/pagefetcher.h"
+#include "net/qtbridge.h"
+#include "search/characterpage.h"
+#include "search/ranklookup.h"
+#include "search/resultpage.h"
+#include "search/servicestatus.h"
+#include "search/siteconfig.h"
+#include "search/urlencode.h"
+#include "textout.h"
+
+using namespace thornvale;
+using namespace thornvale::cli;
+
+namespace {
+
+constexpr int ExitUsage = 2;
+
+struct Options {
+    SiteConfig config = SiteConfig::compiledIn();
+    bool json = false;
+    std::optional<std::int32_t> nextFrom;
+};
+
+int usageError(const QCommandLineParser &parser, const QString &message)
+{
+    writeErr(message + u'\n');
+    writeErr(parser.helpText());
+    return ExitUsage;
+}
+
+// Runs one page run for name and hands the finished list to `then`, all on the event loop.
+void runSearch(const Options &opt, const QString &name, net::PageFetcher &fetcher,
+               std::function<void(const ResultTable &, std::int32_t)> then)
+{
+    struct Run {
+        ResultTable list;
+        std::int32_t counter = 0;
+        std::unique_ptr<CliSearchHost> host;
+        std::unique_ptr<SearchPages> pages;
+    };
+    auto run = std::make_shared<Run>();
+    run->counter = opt.nextFrom.value_or(0);
+    run->host = std::make_unique<CliSearchHost>(toU16(name), fetcher, [run, then] {
+        // Leave the run's own call stack before tearing it down.
+        QTimer::singleShot(0, [run, then] { then(run->list, run->counter); });
+    });
+    run->pages = std::make_unique<SearchPages>(opt.nextFrom ? SearchEntry::NextPages : SearchEntry::EnterSearch,
+                                               *run->host, run->list, run->counter,
+                                               opt.config.searchAddressStart(), opt.config.characterBase);
+    run->pages->start();
+}
+
+QStringList cellsOf(const ResultRow &row)
+{
+    QStringList cells;
+    for (const auto &c : row.cells)
+        cells << toQString(c);
+    return cells;
+}
+
+void printSearch(const Options &opt, const ResultTable &list, std::int32_t counter)
+{
+    if (opt.json) {
+        QJsonArray rows;
+        for (const ResultRow &row : list.rows())
+            rows.append(QJsonArray::fromStringList(cellsOf(row)));
+        const QJsonObject root{{QStringLiteral("pageCounter"), counter}, {QStringLiteral("rows"), rows}};
+        writeOut(QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact)) + u'\n');
+        return;
+    }
+    std::vector<QStringList> rows;
+    for (const ResultRow &row : list.rows())
+        rows.push_back(cellsOf(row));
+    const QStringList header{QStringLiteral("번"), QStringLiteral("닉네임"), QStringLiteral("서버"),
+                             QStringLiteral("렙"), QStringLiteral("직업"), QStringLiteral("종족"),
+                             QStringLiteral("주소")};
+    writeOut(formatTable(header, rows));
+    writeOut(QStringLiteral("%1 characters, page counter %2\n").arg(list.count()).arg(counter));
+}
+
+QJsonValue optionalText(const std::optional<std::u16string> &text)
+{
+    return text ? QJsonValue(toQString(*text)) : QJsonValue(QJsonValue::Null);
+}
+
+void printDetail(const Options &opt, const CharacterDetail &d)
+{
+    if (opt.json) {
+        QJsonArray items;
+        for (const auto &item : d.items)
+            items.append(QJsonObject{{QStringLiteral("name"), optionalText(item.name)},
+                                     {QStringLiteral("grade"), optionalText(item.grade)}});
+        QJsonArray sub;
+        for (const auto &part : d.subParts)
+            sub.append(toQString(part));
+        const QJsonObject root{{QStringLiteral("items"), items},
+                               {QStringLiteral("title"), optionalText(d.title)},
+                               {QStringLiteral("server"), optionalText(d.server)},
+                               {QStringLiteral("subParts"), sub},
+                               {QStringLiteral("job"), optionalText(d.job)}};
+        writeOut(QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact)) + u'\n');
+        return;
+    }
+    auto show = [](const std::optional<std::u16string> &t) {
+        return t ? toQString(*t) : QStringLiteral("(없음)");
+    };
+    writeOut(QStringLiteral("칭호: %1\n서버: %2\n%3\n직업: %4\n")
+                 .arg(show(d.title), show(d.server), toQString(JoinSubParts(d.subParts)), show(d.job)));
+    std::vector<QStringList> rows;
+    int k = 0;
+    for (const auto &item : d.items)
+        rows.push_back({QString::number(++k), show(item.name), show(item.grade)});
+    writeOut(formatTable({QStringLiteral("#"), QStringLiteral("장비명"), QStringLiteral("등급")}, rows));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("thornvale-cli"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Thornvale character search from the shell.\n\n"
+        "Commands:\n"
+        "  encode TEXT                         the URL-encoded form of TEXT\n"
+        "  url NAME PAGE                       the search address of NAME's page PAGE\n"
+        "  search NAME [--next-from M] [--json]  one run of ten result pages\n"
+        "  detail ADDRESS [--json]             a character page, scraped\n"
+        "  rank NICKNAME SERVER NAME [--next-from M]  where NICKNAME on SERVER stands\n"
+        "  status                              the operator's service status (exit 0 open, 1 closed, 2 unknown)"));
+    parser.addHelpOption();
+    const SiteConfig &compiled = SiteConfig::compiledIn();
+    const QCommandLineOption searchBase(QStringLiteral("search-base"),
+                                        QStringLiteral("Search host; \"/search?keyword=\" is appended."),
+                                        QStringLiteral("URL"), toQString(compiled.searchBase));
+    const QCommandLineOption characterBase(QStringLiteral("character-base"),
+                                           QStringLiteral("Character-page base address (ends in /characters/)."),
+                                           QStringLiteral("URL"), toQString(compiled.characterBase));
+    const QCommandLineOption statusUrl(QStringLiteral("status-url"), QStringLiteral("Service-status address."),
+                                       QStringLiteral("URL"), toQString(compiled.statusUrl));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("JSON output (search, detail)."));
+    const QCommandLineOption nextFrom(QStringLiteral("next-from"),
+                                      QStringLiteral("Run the next-pages entry from page counter M (pages M+1 to M+10)."),
+                                      QStringLiteral("M"));
+    parser.addOptions({searchBase, characterBase, statusUrl, json, nextFrom});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("encode, url, search, detail, rank or status"));
+    parser.process(app);
+
+    Options opt;
+    opt.config.searchBase = toU16(parser.value(searchBase));
+    opt.config.characterBase = toU16(parser.value(characterBase));
+    opt.config.statusUrl = toU16(parser.value(statusUrl));
+    opt.json = parser.isSet(json);
+    if (parser.isSet(nextFrom)) {
+        bool ok = false;
+        const qlonglong m = parser.value(nextFrom).toLongLong(&ok);
+        // The counter is 32-bit and a run adds ten to it.
+        if (!ok || m < 0 || m > INT32_MAX - SearchPages::PagesPerRun)
+            return usageError(parser, QStringLiteral("--next-from takes a page counter from 0 to %1")
+                                          .arg(INT32_MAX - SearchPages::PagesPerRun));
+        opt.nextFrom = std::int32_t(m);
+    }
+
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.value(0);
+    auto need = [&](int count) { return args.size() == count + 1; };
+
+    if (command == u"encode") {
+        if (!need(1))
+            return usageError(parser, QStringLiteral("usage: encode TEXT"));
+        writeOut(toQString(URLEncode(view(args[1]))) + u'\n');
+        return 0;
+    }
+    if (command == u"url") {
+        bool ok = false;
+        const qlonglong page = args.value(2).toLongLong(&ok);
+        if (!need(2) || !ok)
+            return usageError(parser, QStringLiteral("usage: url NAME PAGE"));
+        writeOut(toQString(BuildSearchUrl(opt.config.searchAddressStart(), view(args[1]), page)) + u'\n');
+        return 0;
+    }
+
+    net::PageFetcher fetcher;
+    int exitCode = 0;
+    if (command == u"search") {
+        if (!need(1))
+            return usageError(parser, QStringLiteral("usage: search NAME [--next-from M] [--json]"));
+        runSearch(opt, args[1], fetcher, [&](const ResultTable &list, std::int32_t counter) {
+            printSearch(opt, list, counter);
+            QCoreApplication::quit();
+        });
+    } else if (command == u"rank") {
+        if (!need(3))
+            return usageError(parser, QStringLiteral("usage: rank NICKNAME SERVER NAME [--next-from M]"));
+        const std::u16string nick = toU16(args[1]);
+        const std::u16string server = toU16(args[2]);
+        runSearch(opt, args[3], fetcher, [nick, server](const ResultTable &list, std::int32_t) {
+            for (int at = NextRankMatch(list, 0, nick, server); at >= 0;
+                 at = NextRankMatch(list, at + 1, nick, server))
+                writeOut(toQString(RankMessage(at)) + u'\n');
+            QCoreApplication::quit();
+        });
+    } else if (command == u"detail") {
+        if (!need(1))
+            return usageError(parser, QStringLiteral("usage: detail ADDRESS [--json]"));
+        auto *handle = fetcher.FetchPage(args[1]);
+        QObject::connect(handle, &net::FetchHandle::finished, &app, [&](const net::FetchResult &r) {
+            if (!r.ok) {
+                writeErr(QStringLiteral("detail: fetch failed: %1\n").arg(r.error));
+                exitCode = 1;
+            }
+            // An unavailable body is scraped as the empty text, as the window does.
+            printDetail(opt, ParseCharacterPage(r.ok ? view(r.text) : std::u16string_view()));
+            QCoreApplication::quit();
+        });
+    } else if (command == u"status") {
+        if (!need(0))
+            return usageError(parser, QStringLiteral("usage: status"));
+        auto *handle = fetcher.FetchPage(toQString(opt.config.statusUrl));
+        QObject::connect(handle, &net::FetchHandle::finished, &app, [&](const net::FetchResult &r) {
+            const StatusDecision d = r.ok ? DecideServiceStatus(view(r.text))
+                                          : StatusDecision{ServiceState::Unknown, toU16(r.error)};
+            switch (d.state) {
+            case ServiceState::Open:
+                writeOut(QStringLiteral("open\n"));
+                exitCode = 0;
+                break;
+            case ServiceState::Closed:
+                writeOut(QStringLiteral("closed\n"));
+                exitCode = 1;
+                break;
+            case ServiceState::Unknown:
+                writeOut(QStringLiteral("unknown: %1\n").arg(toQString(d.reason)));
+                exitCode = 2;
+                break;
+            }
+            QCoreApplication::quit();
+        });
+    } else {
+        return usageError(parser, command.isEmpty() ? QStringLiteral("no command given")
+                                                    : QStringLiteral("unknown command: %1").arg(command));
+    }
+    const int loop = app.exec();
+    return loop != 0 ? loop : exitCode;
+}

@@ -1,0 +1,69 @@
+#include "textout.h"
+
+#include <cstdio>
+
+namespace thornvale::cli {
+
+namespace {
+
+bool isWide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3)
+        || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60)
+        || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+} // namespace
+
+int displayWidth(const QString &text)
+{
+    int width = 0;
+    for (const char32_t c : text.toUcs4())
+        width += isWide(c) ? 2 : (c < 0x20 ? 0 : 1);
+    return width;
+}
+
+QString formatTable(const QStringList &header, const std::vector<QStringList> &rows)
+{
+    std::vector<int> widths(std::size_t(header.size()), 0);
+    auto measure = [&](const QStringList &row) {
+        for (qsizetype i = 0; i < row.size() && i < header.size(); ++i)
+            widths[std::size_t(i)] = std::max(widths[std::size_t(i)], displayWidth(row[i]));
+    };
+    measure(header);
+    for (const auto &row : rows)
+        measure(row);
+
+    QString out;
+    auto addLine = [&](const QStringList &row) {
+        QString line;
+        for (qsizetype i = 0; i < row.size() && i < header.size(); ++i) {
+            line += row[i];
+            if (i + 1 < header.size())
+                line += QString(widths[std::size_t(i)] - displayWidth(row[i]) + 2, u' ');
+        }
+        while (line.endsWith(u' '))
+            line.chop(1);
+        out += line + u'\n';
+    };
+    addLine(header);
+    for (const auto &row : rows)
+        addLine(row);
+    return out;
+}
+
+void writeOut(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void writeErr(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace thornvale::cli

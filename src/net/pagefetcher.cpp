@@ -1,0 +1,352 @@
+#include "net/pagefetcher.h"
+
+#include <QMetaObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QTimer>
+
+namespace thornvale::net {
+
+namespace {
+
+// The HTML prescan window: a declaration further in is not looked for.
+constexpr qsizetype MetaScanLimit = 1024;
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+qsizetype skipSpaces(const QByteArray &s, qsizetype i)
+{
+    while (i < s.size() && isSpace(s.at(i)))
+        ++i;
+    return i;
+}
+
+// Pages labelled EUC-KR are in practice written in the Windows code page 949, which adds the
+// syllables EUC-KR lacks; browsers decode them that way, and so do we, or those names would turn
+// into control characters. Every EUC-KR byte sequence means the same in both.
+QByteArray decoderName(const QByteArray &label)
+{
+    const QByteArray l = label.trimmed().toLower();
+    if (l == "euc-kr" || l == "euckr" || l == "cseuckr" || l == "x-euc-kr")
+        return QByteArrayLiteral("windows-949");
+    return l;
+}
+
+QString decodeWith(const QByteArray &label, const QByteArray &body, bool *known)
+{
+    *known = false;
+    if (label.isEmpty())
+        return {};
+    const QByteArray name = decoderName(label);
+    QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        return {};
+    *known = true;
+    return decoder.decode(body);
+}
+
+QString describeBytes(qint64 bytes)
+{
+    constexpr qint64 MiB = 1024 * 1024;
+    if (bytes > 0 && bytes % MiB == 0)
+        return QStringLiteral("%1 MiB").arg(bytes / MiB);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
+QString describeDuration(std::chrono::milliseconds t)
+{
+    if (t.count() % 1000 == 0)
+        return QStringLiteral("%1 s").arg(t.count() / 1000);
+    return QStringLiteral("%1 ms").arg(t.count());
+}
+
+// Errors Qt derives from the status line of a complete answer: the body is still the page.
+bool isHttpStatusError(QNetworkReply::NetworkError e)
+{
+    return (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownContentError)
+        || e == QNetworkReply::ProtocolInvalidOperationError
+        || (e >= QNetworkReply::InternalServerError && e <= QNetworkReply::UnknownServerError);
+}
+
+} // namespace
+
+QByteArray CharsetFromContentType(const QByteArray &contentType)
+{
+    const QByteArray &s = contentType;
+    qsizetype i = s.indexOf(';');
+    if (i < 0)
+        return {};
+    while (i < s.size()) {
+        // At a ';' (or past a value): start of the next parameter.
+        i = skipSpaces(s, i + 1);
+        const qsizetype nameStart = i;
+        while (i < s.size() && s.at(i) != '=' && s.at(i) != ';')
+            ++i;
+        const QByteArray name = s.mid(nameStart, i - nameStart).trimmed().toLower();
+        if (i >= s.size() || s.at(i) == ';')
+            continue;
+        i = skipSpaces(s, i + 1);
+        QByteArray value;
+        if (i < s.size() && s.at(i) == '"') {
+            // A quoted value may hold ';' and backslash escapes.
+            for (++i; i < s.size() && s.at(i) != '"'; ++i) {
+                if (s.at(i) == '\\' && i + 1 < s.size())
+                    ++i;
+                value.append(s.at(i));
+            }
+            i = s.indexOf(';', i);
+            if (i < 0)
+                i = s.size();
+        } else {
+            const qsizetype valueStart = i;
+            while (i < s.size() && s.at(i) != ';')
+                ++i;
+            value = s.mid(valueStart, i - valueStart);
+        }
+        if (name == "charset")
+            return value.trimmed();
+    }
+    return {};
+}
+
+QByteArray CharsetFromMeta(const QByteArray &body)
+{
+    const QByteArray window = body.left(MetaScanLimit);
+    const QByteArray lower = window.toLower();
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype tag = lower.indexOf("<meta", from);
+        if (tag < 0)
+            return {};
+        from = tag + 5;
+        if (from >= lower.size())
+            return {};
+        if (!isSpace(lower.at(from)) && lower.at(from) != '/')
+            continue; // <metadata> and the like
+        // A tag cut off by the window could give half a name.
+        const qsizetype end = lower.indexOf('>', from);
+        if (end < 0)
+            return {};
+        // Both <meta charset="x"> and <meta http-equiv=... content="text/html; charset=x">
+        // carry the name right after "charset=".
+        for (qsizetype at = lower.indexOf("charset", from); at >= 0 && at < end;
+             at = lower.indexOf("charset", at + 7)) {
+            qsizetype i = skipSpaces(lower, at + 7);
+            if (i >= end || lower.at(i) != '=')
+                continue;
+            i = skipSpaces(lower, i + 1);
+            if (i < end && (lower.at(i) == '"' || lower.at(i) == '\''))
+                ++i;
+            const qsizetype valueStart = i;
+            while (i < end && !isSpace(lower.at(i)) && lower.at(i) != '"' && lower.at(i) != '\''
+                   && lower.at(i) != ';' && lower.at(i) != '/')
+                ++i;
+            if (i > valueStart)
+                return window.mid(valueStart, i - valueStart);
+        }
+        from = end + 1;
+    }
+}
+
+QString DecodeBody(const QByteArray &body, const QByteArray &contentType)
+{
+    // A byte-order mark outranks every label.
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(body.constData() + 3, body.size() - 3);
+
+    bool known = false;
+    QString text = decodeWith(CharsetFromContentType(contentType), body, &known);
+    if (known)
+        return text;
+
+    QByteArray meta = CharsetFromMeta(body);
+    // A page cannot be read far enough to find its own meta in UTF-16, so such a label is wrong.
+    if (meta.toLower().startsWith("utf-16"))
+        meta = QByteArrayLiteral("utf-8");
+    text = decodeWith(meta, body, &known);
+    if (known)
+        return text;
+
+    return QString::fromUtf8(body);
+}
+
+// --- FetchHandle -------------------------------------------------------------------------------
+
+FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout, qint64 maxBody)
+    : m_reply(reply)
+    , m_maxBody(maxBody)
+{
+    if (!reply)
+        return;
+
+    // An overall deadline, not an idle time-out: a server that trickles a byte now and then must
+    // not keep a page run waiting for ever.
+    m_timer = new QTimer(this);
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, [this, timeout] {
+        finish({false, {}, QStringLiteral("no complete answer within %1").arg(describeDuration(timeout)), 0});
+    });
+    m_timer->start(timeout);
+
+    const auto tooLarge = [this] {
+        finish({false, {}, QStringLiteral("the page is larger than %1").arg(describeBytes(m_maxBody)), 0});
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, tooLarge] {
+        if (!m_reply)
+            return;
+        bool ok = false;
+        const qint64 declared = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
+        if (ok && declared > m_maxBody)
+            tooLarge();
+    });
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, tooLarge](qint64 received, qint64) {
+        if (received > m_maxBody || (m_reply && m_reply->bytesAvailable() > m_maxBody))
+            tooLarge();
+    });
+    connect(reply, &QNetworkReply::finished, this, &FetchHandle::onFinished);
+}
+
+FetchHandle::~FetchHandle()
+{
+    if (m_reply) {
+        disconnect(m_reply, nullptr, this, nullptr);
+        if (m_reply->isRunning())
+            m_reply->abort();
+        // The reply may be the one emitting right now; let it finish that first.
+        m_reply->deleteLater();
+    }
+}
+
+void FetchHandle::abort()
+{
+    m_aborted = true;
+    m_done = true;
+    if (m_timer)
+        m_timer->stop();
+    if (m_reply) {
+        disconnect(m_reply, nullptr, this, nullptr);
+        m_reply->abort();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    deleteLater();
+}
+
+void FetchHandle::finish(FetchResult result)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    if (m_timer)
+        m_timer->stop();
+    if (m_reply) {
+        disconnect(m_reply, nullptr, this, nullptr);
+        if (m_reply->isRunning())
+            m_reply->abort();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    // Delivered from the event loop, never from inside a reply's signal or from FetchPage()
+    // itself, so the receiver may delete anything it likes, the fetcher included.
+    QMetaObject::invokeMethod(
+        this,
+        [this, r = std::move(result)] {
+            if (m_aborted)
+                return;
+            QPointer<FetchHandle> self(this);
+            Q_EMIT finished(r);
+            if (self)
+                deleteLater();
+        },
+        Qt::QueuedConnection);
+}
+
+void FetchHandle::onFinished()
+{
+    if (m_done || !m_reply)
+        return;
+    QNetworkReply *reply = m_reply;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QNetworkReply::NetworkError error = reply->error();
+
+    // A server that answers with an error status still sent a page; only a broken transfer
+    // leaves nothing to read.
+    if (error != QNetworkReply::NoError && !(status >= 400 && isHttpStatusError(error))) {
+        QString reason = reply->errorString();
+        // Under a success status a content error can only come from unpacking the body, and Qt's
+        // guard against compression bombs (set to our cap) is one way that fails.
+        if (status > 0 && status < 400 && isHttpStatusError(error))
+            reason = QStringLiteral("the page is damaged or larger than %1 when unpacked (%2)")
+                         .arg(describeBytes(m_maxBody), reason);
+        finish({false, {}, reason, status});
+        return;
+    }
+
+    const QByteArray body = reply->readAll();
+    if (body.size() > m_maxBody) {
+        finish({false, {}, QStringLiteral("the page is larger than %1").arg(describeBytes(m_maxBody)), status});
+        return;
+    }
+    // Qt drops Content-Length when it inflates a compressed body, so a length still present
+    // counts the bytes we should have.
+    bool hasLength = false;
+    const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&hasLength);
+    if (hasLength && body.size() < declared) {
+        finish({false, {},
+                QStringLiteral("the connection closed after %1 of %2 bytes").arg(body.size()).arg(declared),
+                status});
+        return;
+    }
+
+    finish({true, DecodeBody(body, reply->rawHeader("Content-Type")), {}, status});
+}
+
+// --- PageFetcher -------------------------------------------------------------------------------
+
+PageFetcher::PageFetcher(QObject *parent)
+    : QObject(parent)
+    , m_manager(new QNetworkAccessManager(this))
+{
+    // One manager for all pages: it keeps the connections to a host open between requests.
+    m_manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+}
+
+PageFetcher::~PageFetcher()
+{
+    // The handles go first: each aborts its reply while the manager is still there.
+    const auto handles = findChildren<FetchHandle *>(Qt::FindDirectChildrenOnly);
+    for (FetchHandle *h : handles)
+        delete h;
+    delete m_manager;
+}
+
+FetchHandle *PageFetcher::FetchPage(const QString &address)
+{
+    const QUrl url(address);
+    const QString scheme = url.scheme();
+    // The manager would also read file: and qrc: addresses, which a page's link could name.
+    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty()) {
+        auto *handle = new FetchHandle(nullptr, m_timeout, m_maxBody);
+        handle->setParent(this);
+        handle->finish({false, {}, QStringLiteral("not an http or https address: %1").arg(address), 0});
+        return handle;
+    }
+
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(MaxRedirects);
+    // Qt refuses a compressed body that unpacks past this with a suspicious ratio. Starting the
+    // check at our cap keeps that guard without refusing any page the cap allows.
+    request.setDecompressedSafetyCheckThreshold(m_maxBody);
+    QNetworkReply *reply = m_manager->get(request);
+    auto *handle = new FetchHandle(reply, m_timeout, m_maxBody);
+    handle->setParent(this);
+    return handle;
+}
+
+} // namespace thornvale::net

@@ -1,0 +1,91 @@
+#include "shell/form2.h"
+
+#include "shell/programicon.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace thornvale {
+
+namespace {
+
+// Design sizes at 15 twips a pixel: client 5040 x 4350, pic2 5055 x 4335, WB 15000 x 15000.
+constexpr QSize kClientSize(336, 290);
+constexpr QSize kPic2Size(337, 289);
+constexpr QSize kBrowserSize(1000, 1000);
+
+QList<Form2 *> &registry()
+{
+    static QList<Form2 *> open;
+    return open;
+}
+
+} // namespace
+
+Form2::Form2(QWebEngineProfile *profile)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint)
+    , m_pic2(new QWidget(this))
+    , m_wb(new QWebEngineView(m_pic2))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Only the main window decides when the program ends: closing the last pop-up while the main
+    // window sits in the tray must not end it, and a pop-up left open must not keep it running.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowTitle(QString());
+    setWindowIcon(ProgramIcon());
+    setFixedSize(kClientSize);
+
+    m_pic2->setObjectName(QStringLiteral("pic2"));
+    m_pic2->setGeometry(QRect(QPoint(0, 0), kPic2Size));
+    m_pic2->setAutoFillBackground(true);
+    m_pic2->setBackgroundRole(QPalette::Base);
+    m_pic2->setForegroundRole(QPalette::Text);
+
+    // A plain page: its own requests for new windows are not handled, and it may ask for any size
+    // or position without effect (geometryChangeRequested stays unconnected).
+    auto *page = new QWebEnginePage(profile, m_wb);
+    page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    m_wb->setObjectName(QStringLiteral("WB"));
+    m_wb->setPage(page);
+    m_wb->setGeometry(QRect(QPoint(0, 0), kBrowserSize));
+    connect(page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
+
+    // Centred on the screen, so two pop-ups opened one after the other lie on top of each other.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize,
+                                        screen->availableGeometry()));
+
+    registry().append(this);
+}
+
+Form2::~Form2()
+{
+    registry().removeOne(this);
+}
+
+QWebEnginePage *Form2::page() const
+{
+    return m_wb->page();
+}
+
+QList<Form2 *> Form2::instances()
+{
+    return registry();
+}
+
+void Form2::closeAll()
+{
+    // Deleted at once rather than later: the program is about to end, and a page must not
+    // outlive the event loop that would run a deferred delete.
+    const QList<Form2 *> open = registry();
+    for (Form2 *form : open)
+        delete form;
+}
+
+} // namespace thornvale

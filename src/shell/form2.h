@@ -1,0 +1,39 @@
+#pragma once
+
+// `Form2`: the small plain browser window that a music page's request for a new window opens. It
+// has no owner and no menu; it closes itself when its page closes the window by script.
+
+#include <QList>
+#include <QWidget>
+
+class QWebEnginePage;
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace thornvale {
+
+class Form2 final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form2)
+
+public:
+    // The page must share the opener's profile for the requested page to load into it.
+    explicit Form2(QWebEngineProfile *profile);
+    ~Form2() override;
+
+    // What the opener's createWindow hands back: the requested page loads here.
+    QWebEnginePage *page() const;
+    QWidget *pic2() const { return m_pic2; }
+    QWebEngineView *WB() const { return m_wb; }
+
+    // Every Form2 that is open, oldest first.
+    static QList<Form2 *> instances();
+    // Ends every Form2 at once; the main window's close path calls it before the program ends.
+    static void closeAll();
+
+private:
+    QWidget *m_pic2;
+    QWebEngineView *m_wb;
+};
+
+} // namespace thornvale

@@ -1,0 +1,207 @@
+#include "shell/form2.h"
+#include "shell/musicstrip.h"
+#include "shell/programicon.h"
+
+#include "site-sim/sitesim.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineProfile>
+#include <QUrlQuery>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <memory>
+
+using namespace thornvale;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// QtWebEngine needs a while to start its processes on a loaded two-core machine.
+constexpr int kPageTimeoutMs = 30000;
+
+QString popupId(Form2 *form)
+{
+    return QUrlQuery(form->page()->url()).queryItemValue(u"id"_s);
+}
+
+} // namespace
+
+class TestMusic final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_site.start());
+        m_base = QString::fromStdString(m_site.baseUrl());
+    }
+
+    void init()
+    {
+        m_window = std::make_unique<QWidget>();
+        m_window->resize(737, 479);
+        m_pic1 = new QWidget(m_window.get());
+        m_pic1->setGeometry(512, 16, 210, 21);
+        m_strip = new MusicStrip(m_pic1);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void cleanup()
+    {
+        Form2::closeAll();
+        m_window.reset();
+    }
+
+    // Start-up does not pay for a browser; the strip stays blank until a music item is chosen.
+    void noBrowserBeforeFirstChoice()
+    {
+        QCOMPARE(m_strip->view(), nullptr);
+        QVERIFY(m_pic1->findChildren<QWebEngineView *>().isEmpty());
+    }
+
+    void lastChoiceReplacesThePage()
+    {
+        m_strip->navigate(url(u"/music3"_s));
+        QWebEngineView *view = m_strip->view();
+        QVERIFY(view);
+        QCOMPARE(view->parentWidget(), m_pic1);
+        QCOMPARE(view->geometry(), QRect(-8, -8, 1000, 1000));
+        QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, kPageTimeoutMs);
+
+        m_strip->navigate(url(u"/music2"_s));
+        QCOMPARE(m_strip->view(), view);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 2, kPageTimeoutMs);
+        QVERIFY(loaded.at(1).at(0).toBool());
+        QCOMPARE(view->url(), url(u"/music2"_s));
+        QCOMPARE(view->title(), u"음악 2"_s);
+        QCOMPARE(m_pic1->findChildren<QWebEngineView *>().size(), 1);
+        // The page's music starts by itself, without a click on the page.
+        QTRY_VERIFY_WITH_TIMEOUT(view->page()->recentlyAudible(), kPageTimeoutMs);
+
+        const QWebEngineSettings *settings = view->page()->settings();
+        QVERIFY(!settings->testAttribute(QWebEngineSettings::PlaybackRequiresUserGesture));
+        QVERIFY(settings->testAttribute(QWebEngineSettings::JavascriptCanOpenWindows));
+    }
+
+    void popUpsOpenAndCloseIndependently()
+    {
+        m_strip->navigate(url(u"/popuptest?count=2&closeFirst=1500"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(Form2::instances().size(), 2, kPageTimeoutMs);
+        const QList<Form2 *> forms = Form2::instances();
+        for (Form2 *form : forms) {
+            QTRY_COMPARE_WITH_TIMEOUT(form->page()->url().path(), u"/popup"_s, kPageTimeoutMs);
+            QVERIFY(form->isVisible());
+            QVERIFY(form->windowTitle().isEmpty());
+            QVERIFY(form->parentWidget() == nullptr);
+            QCOMPARE(form->windowIcon().pixmap(16, 16).toImage(),
+                     ProgramIcon().pixmap(16, 16).toImage());
+            QCOMPARE(form->pic2()->geometry(), QRect(0, 0, 337, 289));
+            QCOMPARE(form->WB()->parentWidget(), form->pic2());
+            QCOMPARE(form->WB()->geometry(), QRect(0, 0, 1000, 1000));
+        }
+        QCOMPARE(popupId(forms[0]), u"1"_s);
+        QCOMPARE(popupId(forms[1]), u"2"_s);
+        // Centred on the screen: the second lies exactly on the first.
+        QCOMPARE(forms[0]->geometry(), forms[1]->geometry());
+
+        QPointer<Form2> closing = forms[0];
+        QTRY_VERIFY_WITH_TIMEOUT(closing.isNull(), kPageTimeoutMs);
+        QCOMPARE(Form2::instances(), QList<Form2 *>{forms[1]});
+        QVERIFY(forms[1]->isVisible());
+        QVERIFY(m_window->isVisible());
+    }
+
+    // The page asks for 600 x 500; the window keeps its design size.
+    void popUpKeepsItsSize()
+    {
+        m_strip->navigate(url(u"/popuptest?count=1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(Form2::instances().size(), 1, kPageTimeoutMs);
+        Form2 *form = Form2::instances().first();
+        QTRY_COMPARE_WITH_TIMEOUT(form->page()->title(), u"팝업 1"_s, kPageTimeoutMs);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QCOMPARE(form->size(), QSize(336, 290));
+        QCOMPARE(form->minimumSize(), QSize(336, 290));
+        QCOMPARE(form->maximumSize(), QSize(336, 290));
+        QVERIFY(!(form->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(form->windowFlags() & Qt::WindowCloseButtonHint);
+
+        // A pop-up's own request for a new window is not handled. The main page's next pop-up
+        // is requested after it, so once that one is there any Form2 for the first would be too.
+        bool opened = false;
+        form->page()->runJavaScript(u"window.open('/popup?id=9', '_blank'); true"_s,
+                                    [&](const QVariant &result) { opened = result.toBool(); });
+        QTRY_VERIFY_WITH_TIMEOUT(opened, kPageTimeoutMs);
+        m_strip->navigate(url(u"/popuptest?count=1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(Form2::instances().size(), 2, kPageTimeoutMs);
+        Form2 *second = Form2::instances().last();
+        QTRY_COMPARE_WITH_TIMEOUT(second->page()->title(), u"팝업 1"_s, kPageTimeoutMs);
+        QCOMPARE(Form2::instances().size(), 2);
+        delete second;
+
+        // The user's close box unloads it too.
+        QPointer<Form2> closing = form;
+        form->close();
+        QTRY_VERIFY(closing.isNull());
+        QVERIFY(Form2::instances().isEmpty());
+    }
+
+    void closeAllEndsEveryPopUp()
+    {
+        m_strip->navigate(url(u"/popuptest?count=3"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(Form2::instances().size(), 3, kPageTimeoutMs);
+        Form2::closeAll();
+        QVERIFY(Form2::instances().isEmpty());
+    }
+
+    // The program ends when its main window closes, and only then.
+    void popUpsNeitherKeepNorEndTheProgram()
+    {
+        QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+
+        // The main window is away in the tray; the user closes the only pop-up.
+        m_window->hide();
+        auto *form = new Form2(QWebEngineProfile::defaultProfile());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QTimer::singleShot(0, form, &QWidget::close);
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+        QCoreApplication::exec();
+        QCOMPARE(lastClosed.size(), 0);
+
+        // The main window closes while a pop-up is open: the program ends all the same.
+        m_window->show();
+        form = new Form2(QWebEngineProfile::defaultProfile());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QTimer bound; // only fires when the program failed to end
+        bound.setSingleShot(true);
+        connect(&bound, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        bound.start(kPageTimeoutMs);
+        QTimer::singleShot(0, m_window.get(), &QWidget::close);
+        QCoreApplication::exec();
+        bound.stop();
+        QCOMPARE(lastClosed.size(), 1);
+    }
+
+    void cleanupTestCase() { m_site.stop(); }
+
+private:
+    QUrl url(const QString &path) const { return QUrl(m_base + path); }
+
+    sitesim::Server m_site;
+    QString m_base;
+    std::unique_ptr<QWidget> m_window;
+    QWidget *m_pic1 = nullptr;
+    MusicStrip *m_strip = nullptr;
+};
+
+QTEST_MAIN(TestMusic)
+#include "tst_music.moc"

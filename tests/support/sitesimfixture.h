@@ -1,0 +1,14 @@
+#pragma once
+
+#include <memory>
+
+#include "site-sim/sitesim.h"
+
+namespace thornvale::test {
+
+// A site-sim serving on 127.0.0.1 on a port of its own choosing, with the fixture pages under
+// /fixtures/ unless the options name another directory. Null when it cannot start; it stops
+// when the pointer goes.
+std::unique_ptr<sitesim::Server> StartSiteSim(sitesim::Options options = {});
+
+} // namespace thornvale::test

@@ -1,0 +1,268 @@
+// The input boxes and the list: which clicks and focus moves empty a box, where the focus jumps,
+// which Enter starts what, and the list's popup on a double click.
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "form1fixture.h"
+
+using thornvale::Form1;
+using namespace uitest;
+
+class TestForm1Input : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void clickEmptiesBox_data();
+    void clickEmptiesBox();
+    void focusArrivalEmptiesServerBox_data();
+    void focusArrivalEmptiesServerBox();
+    void leavingNicknameBoxJumpsToServerBox_data();
+    void leavingNicknameBoxJumpsToServerBox();
+    void windowSwitchLeavesFocusAlone();
+    void enterKeys_data();
+    void enterKeys();
+    void doubleClickOpensPopup_data();
+    void doubleClickOpensPopup();
+
+private:
+    QLineEdit *box(const QString &name) const { return m_fx.form->findChild<QLineEdit *>(name); }
+    Fixture m_fx;
+};
+
+void TestForm1Input::init()
+{
+    QVERIFY(m_fx.start());
+    m_fx.form->show();
+    QApplication::setActiveWindow(m_fx.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_fx.form.get()));
+}
+
+void TestForm1Input::cleanup()
+{
+    if (QMessageBox *open = openMessageBox())
+        open->accept();
+    m_fx.form.reset();
+    m_fx.site.reset();
+}
+
+void TestForm1Input::clickEmptiesBox_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("focusedBefore");
+
+    QTest::newRow("name box holding a name") << "txtName" << QStringLiteral("검은달") << false;
+    QTest::newRow("name box clicked again while focused") << "txtName" << QStringLiteral("검은달") << true;
+    QTest::newRow("nickname box holding its hint") << "txtnick" << QStringLiteral("닉네임") << false;
+    QTest::newRow("nickname box clicked again while focused") << "txtnick" << QStringLiteral("Arin0") << true;
+    QTest::newRow("server box holding its hint") << "txtAdd" << QStringLiteral("서버명") << false;
+    QTest::newRow("server box clicked again while focused") << "txtAdd" << QStringLiteral("아리엘") << true;
+}
+
+void TestForm1Input::clickEmptiesBox()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(bool, focusedBefore);
+
+    QLineEdit *edit = this->box(box);
+    QVERIFY(edit);
+    if (focusedBefore) {
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTRY_VERIFY(edit->hasFocus());
+    }
+    edit->setText(text);
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QCOMPARE(edit->text(), QString());
+    // The box is still usable: it types after the click.
+    QTest::keyClicks(edit, QStringLiteral("ab"));
+    QCOMPARE(edit->text(), QStringLiteral("ab"));
+}
+
+void TestForm1Input::focusArrivalEmptiesServerBox_data()
+{
+    QTest::addColumn<QString>("how");
+
+    QTest::newRow("Tab from the control before it") << "tab";
+    QTest::newRow("Shift+Tab from the control after it") << "backtab";
+    QTest::newRow("focus set by a click") << "click";
+}
+
+void TestForm1Input::focusArrivalEmptiesServerBox()
+{
+    QFETCH(QString, how);
+
+    Form1 &form = *m_fx.form;
+    form.txtAdd->setText(QStringLiteral("아리엘"));
+    if (how == QLatin1String("tab")) {
+        form.pic1->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(form.pic1->hasFocus());
+        QTest::keyClick(form.pic1, Qt::Key_Tab);
+    } else if (how == QLatin1String("backtab")) {
+        form.Command1->setEnabled(true);
+        form.Command1->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(form.Command1->hasFocus());
+        QTest::keyClick(form.Command1, Qt::Key_Backtab, Qt::ShiftModifier);
+    } else {
+        QTest::mousePress(form.txtAdd, Qt::LeftButton);
+        // Emptied on arrival, before the button comes up.
+        QVERIFY(form.txtAdd->hasFocus());
+        QCOMPARE(form.txtAdd->text(), QString());
+        QTest::mouseRelease(form.txtAdd, Qt::LeftButton);
+    }
+    QTRY_VERIFY(form.txtAdd->hasFocus());
+    QCOMPARE(form.txtAdd->text(), QString());
+}
+
+void TestForm1Input::leavingNicknameBoxJumpsToServerBox_data()
+{
+    QTest::addColumn<QString>("how");
+
+    QTest::newRow("Tab lands in txtAdd, not in Command3") << "tab";
+    QTest::newRow("click into the name box") << "clickName";
+    QTest::newRow("click into the list") << "clickList";
+}
+
+void TestForm1Input::leavingNicknameBoxJumpsToServerBox()
+{
+    QFETCH(QString, how);
+
+    Form1 &form = *m_fx.form;
+    QTest::mouseClick(form.txtnick, Qt::LeftButton);
+    QTRY_VERIFY(form.txtnick->hasFocus());
+    QTest::keyClicks(form.txtnick, QStringLiteral("Arin0"));
+    form.txtAdd->setText(QStringLiteral("아리엘"));
+
+    if (how == QLatin1String("tab"))
+        QTest::keyClick(form.txtnick, Qt::Key_Tab);
+    else if (how == QLatin1String("clickName"))
+        QTest::mouseClick(form.txtName, Qt::LeftButton);
+    else
+        QTest::mouseClick(form.LV->viewport(), Qt::LeftButton);
+
+    QTRY_VERIFY(form.txtAdd->hasFocus());
+    QCOMPARE(form.txtAdd->text(), QString());
+    QCOMPARE(form.txtnick->text(), QStringLiteral("Arin0"));
+}
+
+void TestForm1Input::windowSwitchLeavesFocusAlone()
+{
+    Form1 &form = *m_fx.form;
+    QTest::mouseClick(form.txtnick, Qt::LeftButton);
+    QTRY_VERIFY(form.txtnick->hasFocus());
+    form.txtnick->setText(QStringLiteral("Arin0"));
+    form.txtAdd->setText(QStringLiteral("아리엘"));
+
+    // Another window takes over and hands back: no jump, nothing emptied.
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("other"));
+    other.resize(100, 100);
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(!form.txtnick->hasFocus());
+    other.close();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTRY_VERIFY(form.txtnick->hasFocus());
+    QCOMPARE(form.focusWidget(), form.txtnick);
+    QCOMPARE(form.txtAdd->text(), QStringLiteral("아리엘"));
+}
+
+void TestForm1Input::enterKeys_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("lookup");
+
+    QTest::newRow("Enter in txtAdd runs the lookup") << "txtAdd" << int(Qt::Key_Return) << true;
+    QTest::newRow("keypad Enter in txtAdd runs it too") << "txtAdd" << int(Qt::Key_Enter) << true;
+    QTest::newRow("a letter in txtAdd only types") << "txtAdd" << int(Qt::Key_X) << false;
+    QTest::newRow("Enter in txtnick only types") << "txtnick" << int(Qt::Key_Return) << false;
+}
+
+void TestForm1Input::enterKeys()
+{
+    QFETCH(QString, box);
+    QFETCH(int, key);
+    QFETCH(bool, lookup);
+
+    Form1 &form = *m_fx.form;
+    // Two rows that the hints themselves match: Enter with the hints in place looks for them.
+    thornvale::ResultModel *list = model(form);
+    for (const char16_t *number : { u"0", u"1" }) {
+        list->append(number);
+        list->setLastCell(thornvale::ResultRow::Nickname, u"닉네임");
+        list->setLastCell(thornvale::ResultRow::Server, u"서버명");
+    }
+    QLineEdit *edit = this->box(box);
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTRY_VERIFY(edit->hasFocus());
+    form.txtnick->setText(QStringLiteral("닉네임"));
+    form.txtAdd->setText(QStringLiteral("서버명"));
+
+    QSignalSpy finished(&form, &Form1::rankLookupFinished);
+    QSignalSpy returned(edit, &QLineEdit::returnPressed);
+    QTest::keyClick(edit, Qt::Key(key));
+    if (!lookup) {
+        QVERIFY(!openMessageBox());
+        QCOMPARE(finished.size(), 0);
+        if (key == Qt::Key_Return)
+            QCOMPARE(returned.size(), 1);
+        return;
+    }
+    // The key was not swallowed: the box saw it too.
+    QCOMPARE(returned.size(), 1);
+    for (const QString &expected : { QStringLiteral("0번에 있습니다."), QStringLiteral("1번에 있습니다.") }) {
+        QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 5000);
+        QMessageBox *shown = openMessageBox();
+        QCOMPARE(shown->text(), expected);
+        // As a desktop does: the box takes the activation, and gives it back when it closes.
+        QApplication::setActiveWindow(shown);
+        QTRY_VERIFY(shown->isActiveWindow());
+        shown->accept();
+        QTRY_VERIFY(openMessageBox() != shown);
+    }
+    QTRY_COMPARE(finished.size(), 1);
+    // The focus coming back into txtAdd with the window is no move of the user's and must not
+    // empty the hint just put back.
+    QApplication::setActiveWindow(&form);
+    QTRY_VERIFY(form.txtAdd->hasFocus());
+    QCOMPARE(form.txtnick->text(), QStringLiteral("닉네임"));
+    QCOMPARE(form.txtAdd->text(), QStringLiteral("서버명"));
+}
+
+void TestForm1Input::doubleClickOpensPopup_data()
+{
+    QTest::addColumn<bool>("withRows");
+
+    QTest::newRow("empty list") << false;
+    QTest::newRow("on a row") << true;
+}
+
+void TestForm1Input::doubleClickOpensPopup()
+{
+    QFETCH(bool, withRows);
+
+    Form1 &form = *m_fx.form;
+    if (withRows) {
+        QSignalSpy finished(&form, &Form1::searchFinished);
+        form.txtName->setText(QStringLiteral("토른"));
+        QTest::keyClick(form.txtName, Qt::Key_Return);
+        QVERIFY(finished.wait(30000));
+    }
+    QVERIFY(!form.menu34->isVisible());
+    const QPoint at(30, 10);
+    QTest::mouseDClick(form.LV->viewport(), Qt::LeftButton, {}, at);
+    QTRY_VERIFY(form.menu34->isVisible());
+    QCOMPARE(form.menu34->pos(), form.LV->viewport()->mapToGlobal(at));
+    form.menu34->hide();
+}
+
+QTEST_MAIN(TestForm1Input)
+#include "tst_form1_input.moc"

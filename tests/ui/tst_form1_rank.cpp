@@ -1,0 +1,203 @@
+// The rank lookup from the window: one message box per matching row, in list order, and the
+// hints back afterwards; a search during one of its boxes never makes it read past the list.
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "form1fixture.h"
+
+using thornvale::Form1;
+using thornvale::ResultRow;
+using namespace uitest;
+
+using Rows = QList<QPair<QString, QString>>; // nickname, server
+Q_DECLARE_METATYPE(Rows)
+
+class TestForm1Rank : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void messages_data();
+    void messages();
+    void boxesReadAgainForEveryRow();
+    void searchDuringMessageBox();
+    void afterRealSearch();
+
+private:
+    void fill(const Rows &rows);
+    // Confirms every box the lookup shows until it finishes; returns their texts.
+    void runToEnd(QSignalSpy &finished, QStringList &texts);
+    QStringList runToEnd(QSignalSpy &finished)
+    {
+        QStringList texts;
+        runToEnd(finished, texts);
+        return texts;
+    }
+    Fixture m_fx;
+};
+
+void TestForm1Rank::init()
+{
+    QVERIFY(m_fx.start());
+    m_fx.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_fx.form.get()));
+}
+
+void TestForm1Rank::cleanup()
+{
+    while (QMessageBox *open = openMessageBox())
+        open->done(QMessageBox::Ok);
+    m_fx.form.reset();
+    m_fx.site.reset();
+}
+
+void TestForm1Rank::fill(const Rows &rows)
+{
+    thornvale::ResultModel *list = model(*m_fx.form);
+    list->clear();
+    for (const auto &[nickname, server] : rows) {
+        list->append(thornvale::toU16(QString::number(list->count())));
+        list->setLastCell(ResultRow::Nickname, thornvale::toU16(nickname));
+        list->setLastCell(ResultRow::Server, thornvale::toU16(server));
+    }
+}
+
+void TestForm1Rank::runToEnd(QSignalSpy &finished, QStringList &texts)
+{
+    for (;;) {
+        QTRY_VERIFY_WITH_TIMEOUT(openMessageBox() || finished.size() > 0, 5000);
+        QMessageBox *box = openMessageBox();
+        if (!box)
+            break;
+        texts << box->text();
+        QCOMPARE(box->windowTitle(), QString());
+        QCOMPARE(box->icon(), QMessageBox::NoIcon);
+        QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        QTRY_VERIFY(openMessageBox() != box);
+    }
+}
+
+void TestForm1Rank::messages_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<QString>("nickname");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QStringList>("expected");
+
+    const Rows three = { { QStringLiteral("Arin0"), QStringLiteral("아리엘") },
+        { QStringLiteral("검은달"), QStringLiteral("니나브") },
+        { QStringLiteral("별3"), QStringLiteral("루페온") } };
+    QTest::newRow("first row is number 0") << three << "Arin0"
+                                           << "아리엘" << QStringList { "0번에 있습니다." };
+    QTest::newRow("last of N rows is N-1") << three << "별3"
+                                           << "루페온" << QStringList { "2번에 있습니다." };
+    QTest::newRow("same character twice: two boxes in order")
+        << Rows { three[0], three[1], three[0], three[2] } << "Arin0"
+        << "아리엘" << QStringList { "0번에 있습니다.", "2번에 있습니다." };
+    QTest::newRow("server must match too") << three << "Arin0"
+                                           << "니나브" << QStringList {};
+    QTest::newRow("letter case differs") << three << "arin0"
+                                         << "아리엘" << QStringList {};
+    QTest::newRow("trailing space differs") << three << "Arin0 "
+                                            << "아리엘" << QStringList {};
+    QTest::newRow("hints compared as text: no ordinary row matches") << three << "닉네임"
+                                                                     << "서버명" << QStringList {};
+    QTest::newRow("hints compared as text: a row holding them matches")
+        << Rows { three[0], { QStringLiteral("닉네임"), QStringLiteral("서버명") } } << "닉네임"
+        << "서버명" << QStringList { "1번에 있습니다." };
+    QTest::newRow("both boxes empty match empty cells") << Rows { three[0], { QString(), QString() } } << ""
+                                                        << "" << QStringList { "1번에 있습니다." };
+    QTest::newRow("empty list: no box") << Rows {} << "Arin0"
+                                        << "아리엘" << QStringList {};
+}
+
+void TestForm1Rank::messages()
+{
+    QFETCH(Rows, rows);
+    QFETCH(QString, nickname);
+    QFETCH(QString, server);
+    QFETCH(QStringList, expected);
+
+    Form1 &form = *m_fx.form;
+    fill(rows);
+    form.txtnick->setText(nickname);
+    form.txtAdd->setText(server);
+    QSignalSpy finished(&form, &Form1::rankLookupFinished);
+    form.Command3->click();
+    QCOMPARE(runToEnd(finished), expected);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(form.txtnick->text(), QStringLiteral("닉네임"));
+    QCOMPARE(form.txtAdd->text(), QStringLiteral("서버명"));
+    QCOMPARE(form.results().count(), rows.size());
+}
+
+void TestForm1Rank::boxesReadAgainForEveryRow()
+{
+    Form1 &form = *m_fx.form;
+    fill({ { QStringLiteral("A"), QStringLiteral("s") }, { QStringLiteral("B"), QStringLiteral("s") },
+        { QStringLiteral("A"), QStringLiteral("s") } });
+    form.txtnick->setText(QStringLiteral("A"));
+    form.txtAdd->setText(QStringLiteral("s"));
+    QSignalSpy finished(&form, &Form1::rankLookupFinished);
+    form.Command3->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 5000);
+    QCOMPARE(openMessageBox()->text(), QStringLiteral("0번에 있습니다."));
+    // Changed while the first box is up: the rows after it are compared with the new text.
+    form.txtnick->setText(QStringLiteral("B"));
+    openMessageBox()->accept();
+    QCOMPARE(runToEnd(finished), QStringList { QStringLiteral("1번에 있습니다.") });
+}
+
+void TestForm1Rank::searchDuringMessageBox()
+{
+    Form1 &form = *m_fx.form;
+    // A long list with matches early and late.
+    Rows rows;
+    for (int i = 0; i < 40; ++i)
+        rows << qMakePair(
+            i % 10 == 0 ? QStringLiteral("A") : QStringLiteral("x%1").arg(i), QStringLiteral("s"));
+    fill(rows);
+    form.txtnick->setText(QStringLiteral("A"));
+    form.txtAdd->setText(QStringLiteral("s"));
+    QSignalSpy finished(&form, &Form1::rankLookupFinished);
+    QSignalSpy searched(&form, &Form1::searchFinished);
+    form.Command3->click();
+    QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 5000);
+    QCOMPARE(openMessageBox()->text(), QStringLiteral("0번에 있습니다."));
+
+    // A search replaces the list with one short row while the box is up.
+    form.txtName->setText(QStringLiteral("Arin0"));
+    form.Command1_Click();
+    QVERIFY(searched.wait(30000));
+    QCOMPARE(form.results().count(), 1);
+
+    openMessageBox()->accept();
+    QCOMPARE(runToEnd(finished), QStringList {});
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(form.txtnick->text(), QStringLiteral("닉네임"));
+}
+
+void TestForm1Rank::afterRealSearch()
+{
+    Form1 &form = *m_fx.form;
+    QSignalSpy searched(&form, &Form1::searchFinished);
+    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QVERIFY(searched.wait(30000));
+    QCOMPARE(form.results().count(), 100);
+
+    // The number the message gives is the number the row shows.
+    const sitesim::Character &c = sitesim::Roster().at(99);
+    form.txtnick->setText(q(c.name));
+    form.txtAdd->setText(q(c.server));
+    QSignalSpy finished(&form, &Form1::rankLookupFinished);
+    form.Command3->click();
+    QCOMPARE(runToEnd(finished), QStringList { cell(form, 99, 0) + QStringLiteral("번에 있습니다.") });
+}
+
+QTEST_MAIN(TestForm1Rank)
+#include "tst_form1_rank.moc"

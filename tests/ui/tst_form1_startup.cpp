@@ -1,0 +1,169 @@
+// Start-up: the operator's status switch decides whether the window opens; the focus timer puts
+// the cursor into the name box once; closing the window ends everything in flight.
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "form1fixture.h"
+
+using thornvale::Form1;
+using namespace uitest;
+
+class TestForm1Startup : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void statusDecides_data();
+    void statusDecides();
+    void closedServiceMessage();
+    void focusTimerTicksOnce();
+    void closingEndsWorkInFlight();
+
+private:
+    Fixture m_fx;
+};
+
+void TestForm1Startup::cleanup()
+{
+    m_fx.form.reset();
+    m_fx.site.reset();
+}
+
+void TestForm1Startup::statusDecides_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("fault"); // "", "refused" or "hang"
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("unreadable");
+
+    QTest::newRow("1 with more fields") << "1//thornvale"
+                                        << "" << true << false;
+    QTest::newRow("1 alone") << "1"
+                             << "" << true << false;
+    QTest::newRow("0 then 1: only the first field counts") << "0//1"
+                                                           << "" << false << false;
+    QTest::newRow("2 closes") << "2"
+                              << "" << false << false;
+    QTest::newRow("empty body starts anyway") << ""
+                                              << "" << true << true;
+    QTest::newRow("no number starts anyway") << "abc"
+                                             << "" << true << true;
+    QTest::newRow("refused connection starts anyway") << "1"
+                                                      << "refused" << true << true;
+    QTest::newRow("no answer within the time-out starts anyway") << "0"
+                                                                 << "hang" << true << true;
+}
+
+void TestForm1Startup::statusDecides()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, fault);
+    QFETCH(bool, open);
+    QFETCH(bool, unreadable);
+
+    m_fx.site = std::make_unique<sitesim::Server>();
+    QVERIFY(m_fx.site->start());
+    m_fx.site->setStatusBody(body.toStdString());
+    thornvale::SiteConfig config = configFor(*m_fx.site);
+    if (fault == QLatin1String("refused")) {
+        // A port that was just free: nothing listens there any more.
+        sitesim::Server gone;
+        QVERIFY(gone.start());
+        config.statusUrl = thornvale::toU16(q(gone.statusUrl()));
+        gone.stop();
+    } else if (fault == QLatin1String("hang")) {
+        m_fx.site->setFault(0, sitesim::Fault::Hang);
+    }
+    m_fx.form = std::make_unique<Form1>(config);
+    Form1 &form = *m_fx.form;
+    form.setStatusTimeout(std::chrono::milliseconds(500));
+
+    const QRegularExpression warning(
+        QStringLiteral("^thornvale: cannot read the service status \\(.+\\); starting anyway$"));
+    if (unreadable)
+        QTest::ignoreMessage(QtWarningMsg, warning);
+    else
+        QTest::failOnWarning(warning);
+
+    QSignalSpy loaded(&form, &Form1::loadFinished);
+    form.load();
+    QCOMPARE(form.pageCounter(), 1);
+    if (!open) {
+        QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 10000);
+        openMessageBox()->accept();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 10000);
+    QCOMPARE(loaded.first().first().toBool(), open);
+    QCOMPARE(form.Timer2->isActive(), open);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.pageCounter(), 1);
+}
+
+void TestForm1Startup::closedServiceMessage()
+{
+    QVERIFY(m_fx.start(false));
+    m_fx.site->setStatusBody("-1//점검 중");
+    Form1 &form = *m_fx.form;
+    QSignalSpy loaded(&form, &Form1::loadFinished);
+    form.load();
+
+    QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 10000);
+    QMessageBox *box = openMessageBox();
+    QCOMPARE(box->text(),
+        QStringLiteral("현재 서버가 닫혀있는 상태입니다.\r\n")
+            + thornvale::toQString(thornvale::SiteConfig::compiledIn().contactLine));
+    QCOMPARE(box->windowTitle(), QString());
+    QCOMPARE(box->icon(), QMessageBox::Critical);
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    // The answer waits for the user; the window stays hidden meanwhile and afterwards.
+    QCOMPARE(loaded.size(), 0);
+    QVERIFY(!form.isVisible());
+
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 5000);
+    QCOMPARE(loaded.first().first().toBool(), false);
+    QVERIFY(!form.isVisible());
+    QVERIFY(!form.Timer2->isActive());
+    QTRY_VERIFY(!openMessageBox());
+}
+
+void TestForm1Startup::focusTimerTicksOnce()
+{
+    QVERIFY(m_fx.start());
+    Form1 &form = *m_fx.form;
+    QVERIFY(form.Timer2->isActive());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // The user wanders off before the tick; the tick brings the focus back once.
+    form.Command2->setFocus();
+    QCOMPARE(form.focusWidget(), form.Command2);
+    QTRY_COMPARE_WITH_TIMEOUT(form.focusWidget(), form.txtName, 5000);
+    QVERIFY(!form.Timer2->isActive());
+}
+
+void TestForm1Startup::closingEndsWorkInFlight()
+{
+    QVERIFY(m_fx.start());
+    Form1 &form = *m_fx.form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    m_fx.site->setLatency(std::chrono::milliseconds(300));
+    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QVERIFY(form.isSearching());
+
+    QSignalSpy closing(&form, &Form1::closing);
+    QSignalSpy pages(&form, &Form1::searchPageFinished);
+    QVERIFY(form.close());
+    QCOMPARE(closing.size(), 1);
+    QVERIFY(!form.isVisible());
+    QVERIFY(!form.isSearching());
+    QCOMPARE(form.LV->viewport()->cursor().shape(), Qt::ArrowCursor);
+    // Nothing of the run arrives after the close.
+    QVERIFY(!pages.wait(1000));
+}
+
+QTEST_MAIN(TestForm1Startup)
+#include "tst_form1_startup.moc"

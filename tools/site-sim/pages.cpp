@@ -1,0 +1,382 @@
+#include "pages.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <iconv.h>
+#include <numbers>
+
+namespace sitesim {
+
+namespace {
+
+constexpr std::size_t kRowsPerPage = 10;
+
+void append(std::string &out, std::initializer_list<std::string_view> parts)
+{
+    for (std::string_view part : parts)
+        out += part;
+}
+
+// The length of the UTF-8 sequence that starts with `lead`, or 0 for a byte that cannot start one.
+std::size_t sequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+std::uint32_t codePoint(std::string_view sequence)
+{
+    const auto byte
+        = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(sequence[k])); };
+    switch (sequence.size()) {
+    case 1:
+        return byte(0);
+    case 2:
+        return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+    case 3:
+        return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    default:
+        return ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6)
+            | (byte(3) & 0x3F);
+    }
+}
+
+class Converter {
+public:
+    Converter(const char *to, const char *from)
+        : m_cd(iconv_open(to, from))
+    {
+    }
+    ~Converter()
+    {
+        if (valid())
+            iconv_close(m_cd);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t handle() const { return m_cd; }
+
+private:
+    iconv_t m_cd;
+};
+
+void putLittleEndian(std::string &out, std::uint32_t value, int bytes)
+{
+    for (int k = 0; k < bytes; ++k)
+        out += static_cast<char>((value >> (8 * k)) & 0xFF);
+}
+
+} // namespace
+
+std::string ToEucKr(std::string_view utf8)
+{
+    Converter converter("EUC-KR", "UTF-8");
+    if (!converter.valid())
+        return std::string(utf8);
+
+    std::string out(utf8.size() + 16, '\0');
+    char *in = const_cast<char *>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    std::size_t used = 0;
+    while (inLeft > 0) {
+        char *outPtr = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        const std::size_t result = iconv(converter.handle(), &in, &inLeft, &outPtr, &outLeft);
+        used = static_cast<std::size_t>(outPtr - out.data());
+        if (result != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        // A character EUC-KR lacks, or a broken sequence: reference the one, replace the other,
+        // and go on after it.
+        const std::size_t length = sequenceLength(static_cast<unsigned char>(*in));
+        bool whole = length > 1 && length <= inLeft;
+        for (std::size_t k = 1; whole && k < length; ++k)
+            whole = (static_cast<unsigned char>(in[k]) & 0xC0) == 0x80;
+        std::string replacement = "?";
+        std::size_t skip = 1;
+        if (whole) {
+            replacement = "&#" + std::to_string(codePoint(std::string_view(in, length))) + ";";
+            skip = length;
+        }
+        out.resize(std::max(out.size(), used + replacement.size() + inLeft * 2 + 16));
+        std::copy(replacement.begin(), replacement.end(), out.begin() + static_cast<std::ptrdiff_t>(used));
+        used += replacement.size();
+        in += skip;
+        inLeft -= skip;
+    }
+    out.resize(used);
+    return out;
+}
+
+std::string SearchPageHtml(const std::string &keyword, long long page, const std::string &characterBase)
+{
+    std::string html = pages::SearchPageHead(keyword, page, characterBase, true);
+    html += pages::SearchPageFooter();
+    return html;
+}
+
+std::string CharacterPageHtml(const Character &c)
+{
+    std::string html;
+    append(html,
+        { "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>", pages::HtmlEscape(c.name),
+            " - 캐릭터 정보</title></head><body>\n",
+            "<header class=\"header\"><a href=\"/\">Thornvale</a> 캐릭터 정보</header>\n",
+            "<div class=\"wrapper\">\n <div class=\"profile\">\n" });
+    if (c.hasTitle)
+        append(html, { "  <span class=\"character_title\">", pages::HtmlEscape(c.title), "</span>\n" });
+    append(html,
+        { "  <strong class=\"name\">", pages::HtmlEscape(c.name), "</strong>\n",
+            "  <span class=\"character_server\">", c.serverWithAt ? "@" : "", pages::HtmlEscape(c.server),
+            "</span>\n" });
+    if (!c.subParts.empty()) {
+        html += "  <div class=\"character_sub\">";
+        for (const std::string &part : c.subParts)
+            append(html, { "<span>", pages::HtmlEscape(part), "</span>" });
+        html += "</div>\n";
+    }
+    html += "  <div class=\"type\">";
+    if (c.hasClass)
+        append(
+            html, { "<div class=\"skills\"><strong>", pages::HtmlEscape(c.job), "</strong> (3특성)</div>" });
+    html += "</div>\n </div>\n <div class=\"equipment\">\n";
+    for (const Item &item : c.items) {
+        append(html,
+            { "  <div class=\"wrap\"><strong>", pages::HtmlEscape(item.name),
+                "</strong><span class=\"grade\" title=\"등급\">", pages::HtmlEscape(item.grade),
+                "</span><div class=\"box\">tooltip text ", pages::HtmlEscape(item.name), "</div></div>\n" });
+    }
+    html += " </div>\n</div>\n<footer id=\"footer\">copyright Thornvale</footer></body></html>\n";
+    return html;
+}
+
+namespace pages {
+
+std::string HtmlEscape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        switch (ch) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += ch;
+        }
+    }
+    return out;
+}
+
+std::string PercentEncode(std::string_view text)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        out += '%';
+        out += hex[byte >> 4];
+        out += hex[byte & 0x0F];
+    }
+    return out;
+}
+
+std::string SearchPageHead(
+    const std::string &keyword, long long page, const std::string &characterBase, bool withHeading)
+{
+    const std::vector<Character> found = Matches(keyword);
+    const auto count = static_cast<long long>(found.size());
+    // Page numbers come from the address; keep the arithmetic far from overflow.
+    page = std::clamp(page, -1'000'000'000LL, 1'000'000'000LL);
+    const long long first = std::max(0LL, (page - 1) * static_cast<long long>(kRowsPerPage));
+    const long long last = std::min(count, std::max(0LL, page * static_cast<long long>(kRowsPerPage)));
+
+    std::string html;
+    const std::string shownKeyword = HtmlEscape(keyword);
+    append(html,
+        { "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Thornvale 캐릭터 검색</title></head>"
+          "<body>\n<div class=\"gnb\"><a href=\"/\">홈</a> | 게임 정보 | 랭킹 | 커뮤니티</div>\n" });
+    if (withHeading)
+        append(html,
+            { "<h4 class=\"tit_result\">'<strong>", shownKeyword, "</strong>' 캐릭터 검색결과</h4>\n" });
+    else
+        append(html, { "<h4 class=\"tit_result\">'<strong>", shownKeyword, "</strong>' 검색결과</h4>\n" });
+    html += "<ul class=\"lst_character\">\n";
+    for (long long r = first; r < last; ++r) {
+        const Character &c = found[static_cast<std::size_t>(r)];
+        append(html,
+            { "<li class=\"item\"><a href=\"", characterBase, c.key,
+                "\" class=\"link_character\"><span class=\"character_card\"><span "
+                "class=\"thumb\"></span><strong>",
+                HtmlEscape(c.name), "</strong></span> <span class=\"character_server\">@",
+                HtmlEscape(c.server), "</span> <span class=\"level\"><span>", std::to_string(c.level),
+                "레벨</span><span>", HtmlEscape(c.job), "</span><span>", HtmlEscape(c.race),
+                "</span></span><div class=\"lst\"><span class=\"score\">", std::to_string(c.score),
+                "</span></div></a></li>\n" });
+    }
+    html += "</ul>\n";
+    if (page * static_cast<long long>(kRowsPerPage) < count) {
+        append(html,
+            { "<div class=\"paging\"><a href=\"/search?keyword=", PercentEncode(keyword),
+                "&amp;dt=characters&amp;sf=score&amp;st=desc&amp;start=",
+                std::to_string(page * static_cast<long long>(kRowsPerPage)),
+                "&amp;page=", std::to_string(page + 1),
+                "\"><span class=\"blind\">다음</span><span><i class=\"ico_comm "
+                "next\"></i></span></a></div>\n" });
+    }
+    return html;
+}
+
+std::string_view SearchPageFooter()
+{
+    return "<footer><p>Thornvale 캐릭터 검색 | 이용약관 | 개인정보처리방침</p></footer></body></html>\n";
+}
+
+std::string NotFoundPage()
+{
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>404</title></head><body>"
+           "<h1>페이지를 찾을 수 없습니다</h1></body></html>\n";
+}
+
+std::string ServerErrorPage()
+{
+    return "<html><body><h1>500 Internal Server Error</h1></body></html>";
+}
+
+std::string ForbiddenPage()
+{
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>403</title></head><body>"
+           "<h1>접근할 수 없는 경로입니다</h1></body></html>\n";
+}
+
+std::string IndexPage()
+{
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Thornvale "
+           "site-sim</title></head><body>\n"
+           "<h1>Thornvale 캐릭터 검색 (site-sim)</h1>\n<ul>\n"
+           "<li><a "
+           "href=\"/search?keyword=%ED%86%A0%EB%A5%B8&amp;dt=characters&amp;sf=score&amp;st=desc&amp;start=0"
+           "&amp;page=1\">'토른' 검색</a></li>\n"
+           "<li><a href=\"/characters/c0000\">캐릭터 c0000</a></li>\n"
+           "<li><a href=\"/status\">status</a></li>\n"
+           "<li><a href=\"/music1\">음악 1</a> <a href=\"/music2\">음악 2</a> <a href=\"/music3\">음악 "
+           "3</a></li>\n"
+           "</ul></body></html>\n";
+}
+
+std::string MusicPage(int number)
+{
+    const std::string n = std::to_string(number);
+    std::string html;
+    append(html,
+        { "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>음악 ", n, "</title></head><body>\n",
+            "<audio autoplay loop src=\"/audio/", n, ".wav\"></audio>\n<p>음악 페이지 ", n, "</p>\n" });
+    if (number == 1)
+        html += "<script>window.open('/popup?id=1','_blank','width=600,height=500');</script>\n";
+    else if (number == 2)
+        html += "<script>window.open('/popup?id=2&close=3000','_blank','width=600,height=500');</script>\n";
+    html += "</body></html>\n";
+    return html;
+}
+
+std::string PopupPage(const std::string &id, std::optional<long long> closeAfterMs)
+{
+    std::string html;
+    append(html,
+        { "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>팝업 ", HtmlEscape(id),
+            "</title></head><body>\n<p>팝업 ", HtmlEscape(id), "</p>\n" });
+    if (closeAfterMs)
+        append(html,
+            { "<script>setTimeout(function(){window.close();}, ", std::to_string(*closeAfterMs),
+                ");</script>\n" });
+    html += "</body></html>\n";
+    return html;
+}
+
+std::string PopupTestPage(int count, std::optional<long long> closeFirstAfterMs)
+{
+    std::string html
+        = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>popup test</title></head><body>\n"
+          "<p>팝업 시험</p>\n<script>\n";
+    for (int i = 1; i <= count; ++i) {
+        std::string address = "/popup?id=" + std::to_string(i);
+        if (i == 1 && closeFirstAfterMs)
+            address += "&close=" + std::to_string(*closeFirstAfterMs);
+        append(html, { "window.open('", address, "','_blank','width=600,height=500');\n" });
+    }
+    html += "</script>\n</body></html>\n";
+    return html;
+}
+
+std::string SineWav(int number)
+{
+    constexpr std::uint32_t sampleRate = 22050;
+    constexpr std::uint32_t samples = sampleRate;
+    constexpr std::uint32_t dataBytes = samples * 2;
+    std::string wav = "RIFF";
+    putLittleEndian(wav, 36 + dataBytes, 4);
+    wav += "WAVEfmt ";
+    putLittleEndian(wav, 16, 4); // fmt chunk size
+    putLittleEndian(wav, 1, 2); // PCM
+    putLittleEndian(wav, 1, 2); // mono
+    putLittleEndian(wav, sampleRate, 4);
+    putLittleEndian(wav, sampleRate * 2, 4); // bytes per second
+    putLittleEndian(wav, 2, 2); // block align
+    putLittleEndian(wav, 16, 2); // bits per sample
+    wav += "data";
+    putLittleEndian(wav, dataBytes, 4);
+    const double frequency = 440.0 * number;
+    for (std::uint32_t s = 0; s < samples; ++s) {
+        const double value = 0.25 * std::sin(2.0 * std::numbers::pi * frequency * s / sampleRate);
+        const auto sample = static_cast<std::int16_t>(std::lround(value * 32767.0));
+        putLittleEndian(wav, static_cast<std::uint16_t>(sample), 2);
+    }
+    return wav;
+}
+
+std::string ForCharset(std::string html, Charset charset)
+{
+    if (charset == Charset::Utf8)
+        return html;
+    static constexpr std::string_view utf8Meta = "<meta charset=\"utf-8\">";
+    if (const auto at = html.find(utf8Meta); at != std::string::npos)
+        html.replace(at, utf8Meta.size(), "<meta charset=\"euc-kr\">");
+    return ToEucKr(html);
+}
+
+std::string HtmlContentType(Charset charset, bool declareInHeader)
+{
+    if (!declareInHeader)
+        return "text/html";
+    return charset == Charset::Utf8 ? "text/html; charset=utf-8" : "text/html; charset=euc-kr";
+}
+
+} // namespace pages
+
+} // namespace sitesim

@@ -1,0 +1,36 @@
+#pragma once
+
+// Page bodies of the simulated sites. Everything is built as UTF-8; ForCharset() turns a page
+// into the bytes of the charset being served.
+
+#include "site-sim/sitesim.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sitesim::pages {
+
+std::string HtmlEscape(std::string_view text);
+std::string PercentEncode(std::string_view text);
+
+// A search result page up to, not including, the footer: the oversized page pads in between.
+std::string SearchPageHead(
+    const std::string &keyword, long long page, const std::string &characterBase, bool withHeading);
+std::string_view SearchPageFooter();
+
+std::string NotFoundPage();
+std::string ServerErrorPage();
+std::string ForbiddenPage();
+std::string IndexPage();
+std::string MusicPage(int number);
+std::string PopupPage(const std::string &id, std::optional<long long> closeAfterMs);
+std::string PopupTestPage(int count, std::optional<long long> closeFirstAfterMs);
+// One second of a 16-bit mono sine tone at 440 * number Hz.
+std::string SineWav(int number);
+
+// The page as served in `charset`: its meta declaration rewritten and its bytes transcoded.
+std::string ForCharset(std::string html, Charset charset);
+std::string HtmlContentType(Charset charset, bool declareInHeader);
+
+} // namespace sitesim::pages
