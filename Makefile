@@ -37,6 +37,8 @@ bench: deps
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench
 	build/bench/bench/thornvale-bench
+	bench/cli-latency.sh build/bench
+	bench/ui-figures.sh
 
 clean:
 	rm -rf build

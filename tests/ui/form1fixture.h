@@ -14,6 +14,7 @@
 
 #include "net/qtbridge.h"
 #include "site-sim/sitesim.h"
+#include "support/sitesimfixture.h"
 #include "ui/form1.h"
 #include "ui/resultmodel.h"
 
@@ -40,8 +41,8 @@ struct Fixture {
 
     bool start(bool load = true)
     {
-        site = std::make_unique<sitesim::Server>();
-        if (!site->start())
+        site = thornvale::test::StartSiteSim();
+        if (!site)
             return false;
         form = std::make_unique<thornvale::Form1>(configFor(*site));
         if (!load)

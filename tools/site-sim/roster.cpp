@@ -78,10 +78,11 @@ Character makeCharacter(std::size_t i)
 {
     Character c;
     c.name = nameOf(i);
-    c.server = kServers[i % kServers.size()];
+    // Offsets keep a search that hits every n-th name from showing one server and one race.
+    c.server = kServers[(i + i / kServers.size()) % kServers.size()];
     c.level = 1 + static_cast<int>((i * 37) % 70);
     c.job = kJobs[i % kJobs.size()];
-    c.race = kRaces[i % kRaces.size()];
+    c.race = kRaces[(i + i / kRaces.size()) % kRaces.size()];
     c.key = keyOf(i);
     c.score = 98000 - static_cast<int>(i) * 613;
 
