@@ -40,7 +40,12 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     xdotool type --delay 40 "$2"
     xdotool key Return
     sleep 3
-    import -window root "$3"
+    # Double-click the first row, then "바로검색" (the second item of the popup menu).
+    xdotool mousemove --window "$win" 60 116 click --repeat 2 --delay 80 1
+    sleep 0.5
+    xdotool key Down Down Return
+    sleep 2
+    import -window "$win" "$3"
     kill "$app_pid"
 ' _ "$app" "$name" "$shot"
 echo "screenshot: $shot"

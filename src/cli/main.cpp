@@ -43,26 +43,30 @@ int usageError(const QCommandLineParser &parser, const QString &message)
     return ExitUsage;
 }
 
-// Runs one page run for name and hands the finished list to `then`, all on the event loop.
-void runSearch(const Options &opt, const QString &name, net::PageFetcher &fetcher,
-               std::function<void(const ResultTable &, std::int32_t)> then)
+// One page run for the shell; main keeps it until the event loop has ended.
+struct SearchRun {
+    ResultTable list;
+    std::int32_t counter = 0;
+    std::unique_ptr<CliSearchHost> host;
+    std::unique_ptr<SearchPages> pages;
+};
+
+// Starts the run for name; `then` gets the finished list on the event loop.
+std::unique_ptr<SearchRun> runSearch(const Options &opt, const QString &name, net::PageFetcher &fetcher,
+                                     std::function<void(const ResultTable &, std::int32_t)> then)
 {
-    struct Run {
-        ResultTable list;
-        std::int32_t counter = 0;
-        std::unique_ptr<CliSearchHost> host;
-        std::unique_ptr<SearchPages> pages;
-    };
-    auto run = std::make_shared<Run>();
+    auto run = std::make_unique<SearchRun>();
     run->counter = opt.nextFrom.value_or(0);
-    run->host = std::make_unique<CliSearchHost>(toU16(name), fetcher, [run, then] {
-        // Leave the run's own call stack before tearing it down.
-        QTimer::singleShot(0, [run, then] { then(run->list, run->counter); });
+    SearchRun *r = run.get();
+    run->host = std::make_unique<CliSearchHost>(toU16(name), fetcher, [r, then] {
+        // Leave the run's own call stack before reporting.
+        QTimer::singleShot(0, [r, then] { then(r->list, r->counter); });
     });
     run->pages = std::make_unique<SearchPages>(opt.nextFrom ? SearchEntry::NextPages : SearchEntry::EnterSearch,
                                                *run->host, run->list, run->counter,
                                                opt.config.searchAddressStart(), opt.config.characterBase);
     run->pages->start();
+    return run;
 }
 
 QStringList cellsOf(const ResultRow &row)
@@ -198,11 +202,12 @@ int main(int argc, char *argv[])
     }
 
     net::PageFetcher fetcher;
+    std::unique_ptr<SearchRun> search;
     int exitCode = 0;
     if (command == u"search") {
         if (!need(1))
             return usageError(parser, QStringLiteral("usage: search NAME [--next-from M] [--json]"));
-        runSearch(opt, args[1], fetcher, [&](const ResultTable &list, std::int32_t counter) {
+        search = runSearch(opt, args[1], fetcher, [&](const ResultTable &list, std::int32_t counter) {
             printSearch(opt, list, counter);
             QCoreApplication::quit();
         });
@@ -211,7 +216,7 @@ int main(int argc, char *argv[])
             return usageError(parser, QStringLiteral("usage: rank NICKNAME SERVER NAME [--next-from M]"));
         const std::u16string nick = toU16(args[1]);
         const std::u16string server = toU16(args[2]);
-        runSearch(opt, args[3], fetcher, [nick, server](const ResultTable &list, std::int32_t) {
+        search = runSearch(opt, args[3], fetcher, [nick, server](const ResultTable &list, std::int32_t) {
             for (int at = NextRankMatch(list, 0, nick, server); at >= 0;
                  at = NextRankMatch(list, at + 1, nick, server))
                 writeOut(toQString(RankMessage(at)) + u'\n');
