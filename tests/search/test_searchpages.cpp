@@ -49,6 +49,13 @@ public:
     std::deque<std::pair<std::u16string, std::function<void(PageBody)>>> pending;
     std::function<void(const PageReport &)> onPage;
     int finishedRuns = 0;
+    ResultTable list;
+    std::int32_t counter = 0;
+
+    std::unique_ptr<SearchPages> makeRun(SearchEntry entry)
+    {
+        return std::make_unique<SearchPages>(entry, *this, list, counter, Start, Base);
+    }
 
     std::u16string currentName() override { return name; }
     void fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override
@@ -112,18 +119,17 @@ TEST_P(EntryTest, PagesCounterAndCommand1)
 {
     const EntryCase &c = GetParam();
     FakeHost host;
-    ResultTable list;
-    list.append(u"stale");
-    std::int32_t counter = c.counterBefore;
-    SearchPages run(c.entry, host, list, counter, Start, Base);
-    run.start();
+    host.list.append(u"stale");
+    host.counter = c.counterBefore;
+    auto run = host.makeRun(c.entry);
+    run->start();
 
     EXPECT_EQ(host.pageNumbers(), range(c.firstPage, c.firstPage + 9));
-    EXPECT_EQ(counter, c.firstPage + 9);
+    EXPECT_EQ(host.counter, c.firstPage + 9);
     EXPECT_EQ(host.command1, c.command1);
-    EXPECT_EQ(list.count(), 100);
-    EXPECT_EQ(list.cell(0, ResultRow::Number), u"0");
-    EXPECT_TRUE(run.isFinished());
+    EXPECT_EQ(host.list.count(), 100);
+    EXPECT_EQ(host.list.cell(0, ResultRow::Number), u"0");
+    EXPECT_TRUE(run->isFinished());
     EXPECT_EQ(host.finishedRuns, 1);
 }
 
@@ -135,7 +141,7 @@ std::vector<bool> enableFromSecond() { return std::vector<bool>(9, true); }
 INSTANTIATE_TEST_SUITE_P(
     Entries, EntryTest,
     ::testing::Values(
-        // The key press has already reset the counter; the Enter search never touches Command1.
+        // The key press has already reset the host.counter; the Enter search never touches Command1.
         EntryCase{"enter_search", SearchEntry::EnterSearch, 0, 1, none},
         EntryCase{"first_pages_resets_counter", SearchEntry::FirstPages, 37, 1, disableOnce},
         EntryCase{"first_pages_from_start", SearchEntry::FirstPages, 1, 1, disableOnce},
@@ -147,16 +153,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SearchPages, RowNumbersCountAcrossTheTenPages)
 {
     FakeHost host;
-    ResultTable list;
-    std::int32_t counter = 0;
-    SearchPages run(SearchEntry::EnterSearch, host, list, counter, Start, Base);
-    run.start();
-    ASSERT_EQ(list.count(), 100);
+    auto run = host.makeRun(SearchEntry::EnterSearch);
+    run->start();
+    ASSERT_EQ(host.list.count(), 100);
     for (int i = 0; i < 100; ++i)
-        ASSERT_EQ(ToUtf8(list.cell(i, ResultRow::Number)), std::to_string(i));
-    EXPECT_EQ(list.cell(99, ResultRow::Nickname), u"p10-9");
-    EXPECT_EQ(list.cell(99, ResultRow::Address), Base + u"p10-9");
-    EXPECT_EQ(list.cell(0, ResultRow::Level), u"9");
+        ASSERT_EQ(ToUtf8(host.list.cell(i, ResultRow::Number)), std::to_string(i));
+    EXPECT_EQ(host.list.cell(99, ResultRow::Nickname), u"p10-9");
+    EXPECT_EQ(host.list.cell(99, ResultRow::Address), Base + u"p10-9");
+    EXPECT_EQ(host.list.cell(0, ResultRow::Level), u"9");
 }
 
 // A page that fails, or has no heading, adds nothing: never the previous page's rows again.
@@ -166,16 +170,14 @@ TEST(SearchPages, FailedPagesAddNoRowsAndStillAdvanceTheCounter)
     host.pages[2] = {std::nullopt, u"connection refused"};
     host.pages[3] = {u"<html>500 Internal Server Error</html>", {}};
     host.pages[1] = {std::nullopt, u"timed out"}; // first page of the run fails too
-    ResultTable list;
-    std::int32_t counter = 0;
-    SearchPages run(SearchEntry::EnterSearch, host, list, counter, Start, Base);
-    run.start();
+    auto run = host.makeRun(SearchEntry::EnterSearch);
+    run->start();
 
     EXPECT_EQ(host.requested.size(), 10u);
-    EXPECT_EQ(counter, 10);
-    EXPECT_EQ(list.count(), 70);
-    EXPECT_EQ(list.cell(0, ResultRow::Nickname), u"p4-0");
-    EXPECT_EQ(list.cell(0, ResultRow::Number), u"0");
+    EXPECT_EQ(host.counter, 10);
+    EXPECT_EQ(host.list.count(), 70);
+    EXPECT_EQ(host.list.cell(0, ResultRow::Nickname), u"p4-0");
+    EXPECT_EQ(host.list.cell(0, ResultRow::Number), u"0");
     ASSERT_EQ(host.reports.size(), 10u);
     EXPECT_EQ(host.reports[0].outcome, PageReport::Outcome::FetchFailed);
     EXPECT_EQ(host.reports[0].error, u"timed out");
@@ -188,22 +190,18 @@ TEST(SearchPages, ShortPagesAndEmptyPagesStillMakeTenRequests)
     FakeHost host;
     for (int p = 1; p <= 10; ++p)
         host.pages[p] = {resultPage(u"x", p == 1 ? 3 : 0), {}};
-    ResultTable list;
-    std::int32_t counter = 0;
-    SearchPages run(SearchEntry::EnterSearch, host, list, counter, Start, Base);
-    run.start();
+    auto run = host.makeRun(SearchEntry::EnterSearch);
+    run->start();
     EXPECT_EQ(host.requested.size(), 10u);
-    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(host.list.count(), 3);
 }
 
 TEST(SearchPages, NameIsReadAgainForEveryPage)
 {
     FakeHost host;
     host.deferred = true;
-    ResultTable list;
-    std::int32_t counter = 0;
-    SearchPages run(SearchEntry::EnterSearch, host, list, counter, Start, Base);
-    run.start();
+    auto run = host.makeRun(SearchEntry::EnterSearch);
+    run->start();
     for (int i = 0; i < 3; ++i)
         host.deliverOne();
     host.name = u"가";
@@ -220,15 +218,13 @@ TEST(SearchPages, CancelledRunRequestsAndAppendsNothingMore)
 {
     FakeHost host;
     host.deferred = true;
-    ResultTable list;
-    std::int32_t counter = 0;
-    SearchPages run(SearchEntry::EnterSearch, host, list, counter, Start, Base);
-    run.start();
+    auto run = host.makeRun(SearchEntry::EnterSearch);
+    run->start();
     host.deliverOne();
-    ASSERT_EQ(list.count(), 10);
-    run.cancel();
+    ASSERT_EQ(host.list.count(), 10);
+    run->cancel();
     host.deliverOne(); // the page in flight lands late
-    EXPECT_EQ(list.count(), 10);
+    EXPECT_EQ(host.list.count(), 10);
     EXPECT_EQ(host.requested.size(), 2u);
     EXPECT_TRUE(host.pending.empty());
 }
@@ -237,13 +233,11 @@ TEST(SearchPages, PageLandingAfterTheRunIsDestroyedIsIgnored)
 {
     FakeHost host;
     host.deferred = true;
-    ResultTable list;
-    std::int32_t counter = 0;
-    auto run = std::make_unique<SearchPages>(SearchEntry::EnterSearch, host, list, counter, Start, Base);
+    auto run = host.makeRun(SearchEntry::EnterSearch);
     run->start();
     run.reset();
     host.deliverOne();
-    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(host.list.count(), 0);
     EXPECT_EQ(host.requested.size(), 1u);
 }
 
@@ -251,16 +245,14 @@ TEST(SearchPages, PageLandingAfterTheRunIsDestroyedIsIgnored)
 TEST(SearchPages, HostMayDestroyTheRunWhileItReportsAPage)
 {
     FakeHost host;
-    ResultTable list;
-    std::int32_t counter = 0;
-    auto run = std::make_unique<SearchPages>(SearchEntry::EnterSearch, host, list, counter, Start, Base);
+    auto run = host.makeRun(SearchEntry::EnterSearch);
     host.onPage = [&](const PageReport &r) {
         if (r.page == 2)
             run.reset();
     };
     run->start();
     EXPECT_EQ(host.requested.size(), 2u);
-    EXPECT_EQ(list.count(), 20);
+    EXPECT_EQ(host.list.count(), 20);
 }
 
 // A newer run supersedes the one in flight: only its rows stand, numbered from 0.
@@ -268,30 +260,27 @@ TEST(SearchPages, NewerRunSupersedesTheOneInFlight)
 {
     FakeHost host;
     host.deferred = true;
-    ResultTable list;
-    std::int32_t counter = 0;
-    auto first = std::make_unique<SearchPages>(SearchEntry::EnterSearch, host, list, counter, Start, Base);
+    auto first = host.makeRun(SearchEntry::EnterSearch);
     first->start();
     host.deliverOne();
     first->cancel();
-    counter = 0;
-    SearchPages second(SearchEntry::FirstPages, host, list, counter, Start, Base);
-    second.start();
+    host.counter = 0;
+    auto second = host.makeRun(SearchEntry::FirstPages);
+    second->start();
     while (!host.pending.empty())
         host.deliverOne();
-    EXPECT_EQ(list.count(), 100);
-    EXPECT_EQ(list.cell(0, ResultRow::Number), u"0");
-    EXPECT_EQ(counter, 10);
+    EXPECT_EQ(host.list.count(), 100);
+    EXPECT_EQ(host.list.cell(0, ResultRow::Number), u"0");
+    EXPECT_EQ(host.counter, 10);
 }
 
 TEST(SearchPages, CounterStopsAtItsTop)
 {
     FakeHost host;
-    ResultTable list;
-    std::int32_t counter = 2147483645;
-    SearchPages run(SearchEntry::NextPages, host, list, counter, Start, Base);
-    run.start();
-    EXPECT_EQ(counter, 2147483647);
+    host.counter = 2147483645;
+    auto run = host.makeRun(SearchEntry::NextPages);
+    run->start();
+    EXPECT_EQ(host.counter, 2147483647);
     EXPECT_EQ(host.requested.size(), 10u);
 }
 
