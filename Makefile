@@ -1,13 +1,18 @@
-# The entry points: `make demo`, `make test`, `make bench`, `make asan`. Each installs the Debian
-# packages it needs first (`make deps`), so a fresh Debian 12 machine needs nothing else.
+# The entry points: `make demo`, `make test`, `make bench`, `make asan`, `make fuzz`. Each
+# installs the Debian packages it needs first (`make deps`), so a fresh Debian 12 machine needs
+# nothing else.
 
 PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6opengl6-dev \
 	qt6-qpa-plugins libgl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev \
-	xvfb xauth x11-apps imagemagick xdotool trayer fonts-noto-cjk g++-mingw-w64-x86-64
+	xvfb xauth x11-apps imagemagick xdotool trayer fonts-noto-cjk g++-mingw-w64-x86-64 \
+	clang libclang-rt-14-dev libxcb1-dev qt6-translations-l10n
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps test demo bench asan clean
+# Seconds each fuzz harness runs for.
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps test demo bench asan fuzz clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -27,6 +32,11 @@ asan: deps
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan
 	ctest --preset asan
+
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz
+	tests/fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
 demo: deps
 	cmake --preset demo >/dev/null

@@ -4,15 +4,19 @@
 #include "search/siteconfig.h"
 #include "shell/programicon.h"
 #include "ui/form1.h"
+#include "ui/qtkorean.h"
 
 int main(int argc, char *argv[])
 {
-    // The music strip's embedded browser shares OpenGL contexts with the widgets; this has to be
-    // said before the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No Qt::AA_ShareOpenGLContexts here although the music strip's browser needs a shared GL
+    // context: said now, it makes Qt start a GL driver with the application object, and every run
+    // pays for it in memory and start-up time. The music module makes that context itself on the
+    // first music choice.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("thornvale"));
     QApplication::setOrganizationName(QStringLiteral("Thornvale"));
+    if (!thornvale::InstallQtKorean())
+        qWarning("thornvale: Qt's Korean translation (qtbase_ko) is not installed; its buttons read in English");
     // Every window without an icon of its own (the main window, message boxes) shows this one.
     QApplication::setWindowIcon(thornvale::ProgramIcon());
     // The main window decides when the program ends (its closeEvent), not the last window closed:

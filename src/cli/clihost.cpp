@@ -15,12 +15,16 @@ CliSearchHost::CliSearchHost(std::u16string name, net::PageFetcher &fetcher, std
 {
 }
 
-void CliSearchHost::fetchPage(const std::u16string &address, std::function<void(PageBody)> done)
+AbortFetch CliSearchHost::fetchPage(const std::u16string &address, std::function<void(PageBody)> done)
 {
     net::FetchHandle *handle = m_fetcher.FetchPage(toQString(address));
     connect(handle, &net::FetchHandle::finished, this, [done = std::move(done)](const net::FetchResult &r) {
-        done(r.ok ? PageBody{toU16(r.text), {}} : PageBody{std::nullopt, toU16(r.error)});
+        done(r.ok ? PageBody{toU16(r.text), {}, {}} : PageBody{std::nullopt, toU16(r.error), r.failure});
     });
+    return [handle = QPointer<net::FetchHandle>(handle)] {
+        if (handle)
+            handle->abort();
+    };
 }
 
 void CliSearchHost::pageFinished(const PageReport &report)

@@ -23,7 +23,7 @@ public:
     CliSearchHost(std::u16string name, net::PageFetcher &fetcher, std::function<void()> done);
 
     std::u16string currentName() override { return m_name; }
-    void fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override;
+    AbortFetch fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override;
     void setCommand1Enabled(bool) override {}
     void pageFinished(const PageReport &report) override;
     void runFinished() override;

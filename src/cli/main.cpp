@@ -138,6 +138,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("thornvale-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(THORNVALE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -150,6 +151,7 @@ int main(int argc, char *argv[])
         "  rank NICKNAME SERVER NAME [--next-from M]  where NICKNAME on SERVER stands\n"
         "  status                              the operator's service status (exit 0 open, 1 closed, 2 unknown)"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const SiteConfig &compiled = SiteConfig::compiledIn();
     const QCommandLineOption searchBase(QStringLiteral("search-base"),
                                         QStringLiteral("Search host; \"/search?keyword=\" is appended."),
@@ -195,8 +197,9 @@ int main(int argc, char *argv[])
     if (command == u"url") {
         bool ok = false;
         const qlonglong page = args.value(2).toLongLong(&ok);
-        if (!need(2) || !ok)
-            return usageError(parser, QStringLiteral("usage: url NAME PAGE"));
+        // Result pages count from 1.
+        if (!need(2) || !ok || page < 1)
+            return usageError(parser, QStringLiteral("usage: url NAME PAGE (PAGE from 1)"));
         writeOut(toQString(BuildSearchUrl(opt.config.searchAddressStart(), view(args[1]), page)) + u'\n');
         return 0;
     }
@@ -228,7 +231,7 @@ int main(int argc, char *argv[])
         auto *handle = fetcher.FetchPage(args[1]);
         QObject::connect(handle, &net::FetchHandle::finished, &app, [&](const net::FetchResult &r) {
             if (!r.ok) {
-                writeErr(QStringLiteral("detail: fetch failed: %1\n").arg(r.error));
+                writeErr(QStringLiteral("detail: fetch failed: %1 (%2)\n").arg(r.error, args[1]));
                 exitCode = 1;
             }
             // An unavailable body is scraped as the empty text, as the window does.
@@ -238,6 +241,7 @@ int main(int argc, char *argv[])
     } else if (command == u"status") {
         if (!need(0))
             return usageError(parser, QStringLiteral("usage: status"));
+        fetcher.setTimeout(net::ServiceStatusDeadline);
         auto *handle = fetcher.FetchPage(toQString(opt.config.statusUrl));
         QObject::connect(handle, &net::FetchHandle::finished, &app, [&](const net::FetchResult &r) {
             const StatusDecision d = r.ok ? DecideServiceStatus(view(r.text))

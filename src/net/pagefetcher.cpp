@@ -73,6 +73,22 @@ bool isHttpStatusError(QNetworkReply::NetworkError e)
         || (e >= QNetworkReply::InternalServerError && e <= QNetworkReply::UnknownServerError);
 }
 
+// What the user is told of a transfer that broke off.
+FetchFailure classify(QNetworkReply::NetworkError e)
+{
+    switch (e) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+        return FetchFailure::Unreachable;
+    case QNetworkReply::TimeoutError:
+        return FetchFailure::TimedOut;
+    case QNetworkReply::RemoteHostClosedError:
+        return FetchFailure::Incomplete;
+    default:
+        return FetchFailure::Other;
+    }
+}
+
 } // namespace
 
 QByteArray CharsetFromContentType(const QByteArray &contentType)
@@ -189,12 +205,14 @@ FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, [this, timeout] {
-        finish({false, {}, QStringLiteral("no complete answer within %1").arg(describeDuration(timeout)), 0});
+        finish({false, {}, QStringLiteral("no complete answer within %1").arg(describeDuration(timeout)), 0,
+                FetchFailure::TimedOut});
     });
     m_timer->start(timeout);
 
     const auto tooLarge = [this] {
-        finish({false, {}, QStringLiteral("the page is larger than %1").arg(describeBytes(m_maxBody)), 0});
+        finish({false, {}, QStringLiteral("the page is larger than %1").arg(describeBytes(m_maxBody)), 0,
+                FetchFailure::TooLarge});
     };
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, tooLarge] {
         if (!m_reply)
@@ -278,18 +296,24 @@ void FetchHandle::onFinished()
     // leaves nothing to read.
     if (error != QNetworkReply::NoError && !(status >= 400 && isHttpStatusError(error))) {
         QString reason = reply->errorString();
+        FetchFailure failure = classify(error);
         // Under a success status a content error can only come from unpacking the body, and Qt's
         // guard against compression bombs (set to our cap) is one way that fails.
-        if (status > 0 && status < 400 && isHttpStatusError(error))
+        if (status > 0 && status < 400 && isHttpStatusError(error)) {
             reason = QStringLiteral("the page is damaged or larger than %1 when unpacked (%2)")
                          .arg(describeBytes(m_maxBody), reason);
-        finish({false, {}, reason, status});
+            // Qt says the same of a damaged body and of one past the threshold, so the user hears
+            // the cause both share: the page could not be read to its end.
+            failure = FetchFailure::Incomplete;
+        }
+        finish({false, {}, reason, status, failure});
         return;
     }
 
     const QByteArray body = reply->readAll();
     if (body.size() > m_maxBody) {
-        finish({false, {}, QStringLiteral("the page is larger than %1").arg(describeBytes(m_maxBody)), status});
+        finish({false, {}, QStringLiteral("the page is larger than %1").arg(describeBytes(m_maxBody)), status,
+                FetchFailure::TooLarge});
         return;
     }
     // Qt drops Content-Length when it inflates a compressed body, so a length still present
@@ -299,7 +323,7 @@ void FetchHandle::onFinished()
     if (hasLength && body.size() < declared) {
         finish({false, {},
                 QStringLiteral("the connection closed after %1 of %2 bytes").arg(body.size()).arg(declared),
-                status});
+                status, FetchFailure::Incomplete});
         return;
     }
 
@@ -333,7 +357,8 @@ FetchHandle *PageFetcher::FetchPage(const QString &address)
     if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty()) {
         auto *handle = new FetchHandle(nullptr, m_timeout, m_maxBody);
         handle->setParent(this);
-        handle->finish({false, {}, QStringLiteral("not an http or https address: %1").arg(address), 0});
+        // The caller reports the address with the failure; naming it here too would say it twice.
+        handle->finish({false, {}, QStringLiteral("not an http or https address"), 0, FetchFailure::Other});
         return handle;
     }
 

@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+#include "search/fetchfailure.h"
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QTimer;
@@ -18,8 +20,9 @@ namespace thornvale::net {
 struct FetchResult {
     bool ok = false;
     QString text;
-    QString error;
+    QString error; // in English, for logs and the CLI
     int httpStatus = 0;
+    FetchFailure failure = FetchFailure::None; // what the user is told; None when ok
 };
 
 // One fetch in flight. It emits finished() exactly once, unless it is aborted or deleted first,
@@ -48,6 +51,10 @@ private:
     bool m_done = false;
     bool m_aborted = false;
 };
+
+// The service-status check's deadline. The window shows nothing until the answer is in, so it
+// waits far less than a page fetch; past it the status counts as unreadable.
+inline constexpr std::chrono::milliseconds ServiceStatusDeadline{5000};
 
 // Every HTTP GET of the program goes through here: time-out, size cap, redirects and charset
 // decoding live in this one place. One PageFetcher keeps its connections alive and reuses them

@@ -78,14 +78,23 @@ std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16strin
 
 std::u16string BuildSearchUrl(std::u16string_view addressStart, std::u16string_view name, long long page)
 {
-    auto decimal = [](long long v) {
+    auto decimal = [](auto v) {
         const std::string s = std::to_string(v);
         return std::u16string(s.begin(), s.end());
     };
+    // (page - 1) * 10 passes 64 bits near either end, so it is written as text: the distance of
+    // page from 1, which always fits unsigned 64 bits, then a zero for the factor ten.
+    const bool below = page < 1;
+    const unsigned long long distance =
+        below ? 1ULL - static_cast<unsigned long long>(page) : static_cast<unsigned long long>(page) - 1ULL;
     std::u16string url(addressStart);
     url += URLEncode(name);
     url += u"&dt=characters&sf=score&st=desc&start=";
-    url += decimal((page - 1) * 10);
+    if (below)
+        url += u'-';
+    url += decimal(distance);
+    if (distance != 0)
+        url += u'0';
     url += u"&page=";
     url += decimal(page);
     return url;

@@ -53,6 +53,9 @@ std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16strin
 
 // The search address of name (unencoded) and page number p:
 // start + URLEncode(name) + "&dt=characters&sf=score&st=desc&start=" + (p-1)*10 + "&page=" + p.
+// Both numbers are exact decimals for every p, (p-1)*10 too where it passes 64 bits. Pages count
+// from 1; for p < 1 (which the page run never asks for) the same formula holds, so page 0 gives
+// "start=-10&page=0".
 std::u16string BuildSearchUrl(std::u16string_view addressStart, std::u16string_view name, long long page);
 
 } // namespace thornvale

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "search/fetchfailure.h"
 #include "search/resultlist.h"
 
 namespace thornvale {
@@ -21,6 +23,7 @@ enum class SearchEntry {
 struct PageBody {
     std::optional<std::u16string> text;
     std::u16string error;
+    FetchFailure failure = FetchFailure::None; // Other when a host does not say
 };
 
 // What became of one page of a run, for hosts that report it.
@@ -30,40 +33,52 @@ struct PageReport {
     std::u16string address;
     Outcome outcome = Outcome::Rows;
     std::u16string error; // the fetch failure's reason
+    FetchFailure failure = FetchFailure::None;
     int rows = 0;
 };
+
+// Stops a fetch still in flight; its callback is then never called. Empty when there is nothing
+// left to stop.
+using AbortFetch = std::function<void()>;
 
 // What a page run needs from whoever hosts it: the window, the CLI or a test.
 class SearchHost {
 public:
     virtual ~SearchHost() = default;
-    // The name as the user has it now. Read again for every page, so an edit during a run changes
-    // the pages still to come.
+    // The name as the user has it now. A run reads it once, at its start: an edit during the run
+    // must not mix another name's pages into the list.
     virtual std::u16string currentName() = 0;
     // Fetch an address and call done once with the outcome: right away or later from the event
-    // loop. A host that drops a superseded run may never call it; the run is then simply over.
-    virtual void fetchPage(const std::u16string &address, std::function<void(PageBody)> done) = 0;
+    // loop. The returned function aborts the fetch; after it, done is never called.
+    virtual AbortFetch fetchPage(const std::u16string &address, std::function<void(PageBody)> done) = 0;
     virtual void setCommand1Enabled(bool enabled) = 0;
     virtual void pageFinished(const PageReport &) {}
     virtual void runFinished() {}
 };
 
-// One page run: ten result pages, one after the other, each cut into rows appended to the list.
-// A page that fails (no body, no heading marker) contributes no rows; the counter advances for
-// every page all the same and the run always asks for all ten.
+// One page run: ten result pages, each cut into rows appended to the list. The ten addresses are
+// fixed when the run starts; the pages are fetched concurrently (at most MaxPagesInFlight at a
+// time) and taken strictly in page order, so the list, the counter and Command1 go through exactly
+// the states a one-by-one run would. A page that fails (no body, no heading marker) contributes no
+// rows; the counter advances for every page all the same and the run always asks for all ten.
 class SearchPages {
 public:
     static constexpr int PagesPerRun = 10;
+    // Browsers open six connections to one host; more would only queue at the server. With 1 the
+    // run fetches one page after the other.
+    static constexpr int MaxPagesInFlight = 6;
 
     SearchPages(SearchEntry entry, SearchHost &host, ResultList &list, std::int32_t &pageCounter,
                 std::u16string addressStart, std::u16string characterBase);
+    // Aborts every fetch still in flight.
     ~SearchPages();
     SearchPages(const SearchPages &) = delete;
     SearchPages &operator=(const SearchPages &) = delete;
 
-    // Clears the list, sets the counter as the entry wants, and asks for the first page.
+    // Clears the list, sets the counter as the entry wants, reads the name and asks for the first
+    // pages.
     void start();
-    // The run asks for nothing more and appends nothing more; a page still in flight is ignored.
+    // The run aborts every fetch it has in flight, asks for nothing more and appends nothing more.
     void cancel();
 
     bool isFinished() const { return m_finished; }
@@ -71,8 +86,20 @@ public:
     SearchEntry entry() const { return m_entry; }
 
 private:
-    void requestNextPage();
-    void takePage(std::int32_t page, const std::u16string &address, PageBody body);
+    struct Slot {
+        std::int32_t page = 0;
+        std::u16string address;
+        enum class State { Waiting, InFlight, Arrived } state = State::Waiting;
+        AbortFetch abort;
+        PageBody body;
+    };
+
+    // Takes every page that is next in order and has arrived, and keeps the fetches topped up.
+    void pump();
+    void request(Slot &slot);
+    void arrived(std::size_t index, PageBody body);
+    void takePage(Slot &slot);
+    void abortInFlight();
 
     SearchEntry m_entry;
     SearchHost &m_host;
@@ -80,7 +107,11 @@ private:
     std::int32_t &m_pageCounter;
     std::u16string m_addressStart;
     std::u16string m_characterBase;
-    int m_pagesRequested = 0;
+    std::array<Slot, PagesPerRun> m_slots;
+    std::size_t m_nextRequest = 0;
+    std::size_t m_nextTake = 0;
+    int m_inFlight = 0;
+    bool m_pumping = false;
     bool m_started = false;
     bool m_finished = false;
     // Shared with the page callbacks; points nowhere once the run is cancelled or destroyed, so a

@@ -1,5 +1,7 @@
 #include "search/splitpick.h"
 
+#include "search/markerscan.h"
+
 #include <algorithm>
 
 namespace thornvale {
@@ -12,12 +14,12 @@ std::optional<Text> Piece(Text text, Text marker, std::size_t k)
         return k == 0 ? std::optional<Text>(text) : std::nullopt;
     std::size_t begin = 0;
     for (std::size_t i = 0; i < k; ++i) {
-        const std::size_t hit = text.find(marker, begin);
+        const std::size_t hit = FindMarker(text, marker, begin);
         if (hit == Text::npos)
             return std::nullopt;
         begin = hit + marker.size();
     }
-    const std::size_t end = text.find(marker, begin);
+    const std::size_t end = FindMarker(text, marker, begin);
     return text.substr(begin, end == Text::npos ? Text::npos : end - begin);
 }
 
@@ -28,7 +30,8 @@ long Occurrences(Text text, Text marker)
     if (marker.empty())
         return 0;
     long count = 0;
-    for (std::size_t at = text.find(marker); at != Text::npos; at = text.find(marker, at + marker.size()))
+    for (std::size_t at = FindMarker(text, marker); at != Text::npos;
+         at = FindMarker(text, marker, at + marker.size()))
         ++count;
     return count;
 }
@@ -37,7 +40,7 @@ std::optional<Text> Between(Text text, Text start, Text end)
 {
     if (text.empty() || start.empty())
         return std::nullopt;
-    const std::size_t hit = text.find(start);
+    const std::size_t hit = FindMarker(text, start);
     if (hit == Text::npos)
         return std::nullopt;
     const std::size_t begin = hit + start.size();
@@ -48,10 +51,10 @@ std::optional<Text> Between(Text text, Text start, Text end)
     // Piece 1 runs to the next start. Only a start that begins before the first end has been
     // passed can cut that end off, so the search for it stops there instead of running through
     // the rest of a long page for every field.
-    const std::size_t endHit = text.find(end, begin);
+    const std::size_t endHit = FindMarker(text, end, begin);
     const std::size_t horizon = endHit == Text::npos ? text.size()
                                                      : std::min(text.size(), endHit + end.size() - 1 + start.size());
-    const std::size_t nextStart = text.substr(0, horizon).find(start, begin);
+    const std::size_t nextStart = FindMarker(text.substr(0, horizon), start, begin);
     const std::size_t pieceEnd = nextStart == Text::npos ? text.size() : nextStart;
     if (pieceEnd == begin)
         return std::nullopt; // piece 1 is empty: the empty text has no piece 0
@@ -65,8 +68,8 @@ SplitText::SplitText(Text text, Text marker)
     , m_markerSize(marker.size())
 {
     if (!marker.empty()) {
-        for (std::size_t at = text.find(marker); at != Text::npos;
-             at = text.find(marker, at + marker.size()))
+        for (std::size_t at = FindMarker(text, marker); at != Text::npos;
+             at = FindMarker(text, marker, at + marker.size()))
             m_hits.push_back(at);
     }
     m_pieceCount = text.empty() ? 0 : m_hits.size() + 1;

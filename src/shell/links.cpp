@@ -1,12 +1,8 @@
 #include "shell/links.h"
 
-#include "search/siteconfig.h"
-
 #include <QUrl>
 
 #include <cstdio>
-#include <string_view>
-#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -19,17 +15,6 @@ namespace thornvale {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString toQString(std::u16string_view s)
-{
-    return QString(reinterpret_cast<const QChar *>(s.data()), qsizetype(s.size()));
-}
-
-BrowserLauncher &launcherHook()
-{
-    static BrowserLauncher hook;
-    return hook;
-}
 
 // One line whatever the address holds: its control characters are written as escapes.
 void reportRefusal(const char *why, const QString &address)
@@ -70,7 +55,12 @@ bool launchPlatformBrowser(const QString &address)
 
 QString LaunchCommandLine(const QString &windir, const QString &address)
 {
-    return windir + u"\\explorer.exe \""_s + address + QChar(u'"');
+    // By the Windows argument rules backslashes before a quote escape it, two for one; the run
+    // that ends the address stands before the closing quote, so it goes out doubled.
+    qsizetype trailing = 0;
+    while (trailing < address.size() && address[address.size() - 1 - trailing] == u'\\')
+        ++trailing;
+    return windir + u"\\explorer.exe \""_s + address + QString(trailing, u'\\') + QChar(u'"');
 }
 
 bool IsSafeBrowserAddress(const QString &address)
@@ -87,56 +77,18 @@ bool IsSafeBrowserAddress(const QString &address)
     return scheme == QStringView(u"http") || scheme == QStringView(u"https");
 }
 
-void ShellOpenUrl(const QString &address)
+void ShellOpenUrl(const QString &address, const BrowserLauncher &launch)
 {
     if (!IsSafeBrowserAddress(address)) {
         reportRefusal("not opening an address that is not an absolute http(s) address", address);
         return;
     }
-    if (const BrowserLauncher &hook = launcherHook()) {
-        hook(address);
+    if (launch) {
+        launch(address);
         return;
     }
     if (!launchPlatformBrowser(address))
         reportRefusal("could not start the web browser for", address);
-}
-
-void setBrowserLauncherForTesting(BrowserLauncher launcher)
-{
-    launcherHook() = std::move(launcher);
-}
-
-QString LinkTarget(LinkCommand command)
-{
-    const SiteConfig &config = SiteConfig::compiledIn();
-    switch (command) {
-    case LinkCommand::Down1:
-        return toQString(config.downloads[0].url);
-    case LinkCommand::Down2:
-        return toQString(config.downloads[1].url);
-    case LinkCommand::Down3:
-        return toQString(config.downloads[2].url);
-    case LinkCommand::Inven:
-        return toQString(config.invenUrl);
-    case LinkCommand::Gong:
-        return toQString(config.gongUrl);
-    case LinkCommand::Naver:
-        return toQString(config.naverUrl);
-    }
-    return {};
-}
-
-void OpenLink(LinkCommand command)
-{
-    ShellOpenUrl(LinkTarget(command));
-}
-
-QString DownloadCaption(int index)
-{
-    const auto &downloads = SiteConfig::compiledIn().downloads;
-    if (index < 0 || std::size_t(index) >= downloads.size())
-        return {};
-    return toQString(downloads[std::size_t(index)].caption);
 }
 
 } // namespace thornvale

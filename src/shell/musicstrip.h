@@ -1,21 +1,19 @@
 #pragma once
 
 // The music strip: the main window's browser `WB`, a child of `pic1` that shows only a strip near
-// the page's top-left corner, and the `Form2` pop-ups of the pages it loads.
+// the page's top-left corner, and the `Form2` pop-ups of the pages it loads. The browser lives in
+// the music module (src/music), loaded on the first choice: a start that plays no music never
+// loads QtWebEngine.
 
+#include <QList>
 #include <QObject>
 #include <QUrl>
 
-class QWebEngineView;
 class QWidget;
 
 namespace thornvale {
 
-// The items of the "노래" menu, in menu order.
-enum class MusicChoice { Gayo, Pop, Club };
-
-// The compiled-in page of a music item.
-QUrl MusicAddress(MusicChoice choice);
+class MusicEngine;
 
 class MusicStrip final : public QObject {
     Q_OBJECT
@@ -27,17 +25,34 @@ public:
     ~MusicStrip() override;
 
     // gayo_Click, pop_Click, club_Click: load address, replacing the page (and its music). The
-    // browser is made on the first call so start-up does not pay for it; until then the strip is
-    // blank.
+    // first call loads the module and makes the browser. If the module is missing or does not
+    // load, one warning names the cause and the strip stays blank for the rest of the run: a
+    // second attempt would only meet the same file and repeat the line at every choice.
     void navigate(const QUrl &address);
-    void play(MusicChoice choice) { navigate(MusicAddress(choice)); }
 
-    // `WB`, or nullptr before the first navigate.
-    QWebEngineView *view() const { return m_view; }
+    // `WB`, or nullptr before the first navigate (and for good when the module did not load).
+    QWidget *view() const { return m_view; }
+
+    // Plays through `engine` instead of loading the module: the window's tests run where no
+    // browser can draw and record what would play. The engine must outlive the strip.
+    void useEngine(MusicEngine *engine)
+    {
+        m_engine = engine;
+        m_loadTried = true;
+    }
+
+    // Every Form2 that is open, oldest first.
+    QList<QWidget *> popups() const;
+    // Ends every Form2 at once; the main window's close path calls it before the program ends.
+    void closePopups();
 
 private:
+    MusicEngine *loadEngine();
+
     QWidget *m_pic1;
-    QWebEngineView *m_view = nullptr; // a child of pic1, which also owns this strip
+    MusicEngine *m_engine = nullptr;
+    bool m_loadTried = false;
+    QWidget *m_view = nullptr; // a child of pic1, which also owns this strip
 };
 
 } // namespace thornvale

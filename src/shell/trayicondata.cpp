@@ -15,27 +15,31 @@ void putU32(std::array<std::uint8_t, tray::kAnsiSize> &out, std::size_t offset, 
         out[offset + i] = std::uint8_t(v >> (8 * i));
 }
 
-// Converts one whole fixed-width field. When the bytes do not fit, whole characters are taken
-// until the next would overflow, so the shell never sees half of a double-byte character.
+// Converts one whole fixed-width field. When the bytes do not fit, they end after the last whole
+// character that fits, so the shell never sees half of a double-byte character. Where that is is
+// found by converting the field character by character; what is written is always the start of
+// the whole conversion, and an encoder that converts a character alone differently from within
+// the field gets no further than where the two last agreed.
 void putText(std::array<std::uint8_t, tray::kAnsiSize> &out, std::size_t offset, std::size_t width,
              std::u16string_view field, const AnsiEncoder &encode)
 {
-    std::string bytes = encode(field);
-    if (bytes.size() > width) {
-        bytes.clear();
+    const std::string bytes = encode(field);
+    std::size_t keep = bytes.size();
+    if (keep > width) {
+        keep = 0;
         std::size_t i = 0;
         while (i < field.size()) {
             const bool pair = QChar::isHighSurrogate(field[i]) && i + 1 < field.size() &&
                               QChar::isLowSurrogate(field[i + 1]);
             const std::size_t units = pair ? 2 : 1;
             const std::string one = encode(field.substr(i, units));
-            if (bytes.size() + one.size() > width)
+            if (keep + one.size() > width || bytes.compare(keep, one.size(), one) != 0)
                 break;
-            bytes += one;
+            keep += one.size();
             i += units;
         }
     }
-    std::copy(bytes.begin(), bytes.end(), out.begin() + std::ptrdiff_t(offset));
+    std::copy_n(bytes.begin(), keep, out.begin() + std::ptrdiff_t(offset));
 }
 
 template <std::size_t N>
@@ -89,9 +93,23 @@ std::array<std::uint8_t, tray::kAnsiSize> PackAnsi(const TrayIconData &record,
 
 std::string EncodeCp949(std::u16string_view text)
 {
-    QStringEncoder encoder("CP949");
+    // A lone surrogate is no character, and like any character the code page lacks it becomes
+    // '?'. ICU does that for one inside the text but holds one at the very end back for a low
+    // half that never comes and Qt never flushes, so that it would vanish from a field cut
+    // character by character; U+FFFD, which the code page also lacks, takes its place first.
+    std::u16string cleaned(text);
+    for (std::size_t i = 0; i < cleaned.size(); ++i) {
+        if (QChar::isHighSurrogate(cleaned[i]) && i + 1 < cleaned.size() && QChar::isLowSurrogate(cleaned[i + 1]))
+            ++i;
+        else if (QChar::isSurrogate(cleaned[i]))
+            cleaned[i] = u'\uFFFD';
+    }
+    // The Windows table, as the fetcher reads pages: ICU's "CP949" is another vendor's 949, with
+    // other bytes for the backslash and some controls and a filler for most Hangul syllables
+    // outside KS X 1001.
+    QStringEncoder encoder("windows-949", QStringConverter::Flag::Stateless);
     const QByteArray bytes =
-        encoder.encode(QStringView(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size())));
+        encoder.encode(QStringView(reinterpret_cast<const QChar *>(cleaned.data()), qsizetype(cleaned.size())));
     return std::string(bytes.constData(), std::size_t(bytes.size()));
 }
 

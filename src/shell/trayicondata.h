@@ -56,11 +56,14 @@ using AnsiEncoder = std::function<std::string(std::u16string_view)>;
 
 // The record in its 488-byte ANSI form, every number little-endian at its offset. Each text field
 // is converted whole (terminator and fill included) and cut to the field's width in bytes; the cut
-// never splits a multi-byte character, the bytes after it stay zero.
+// keeps the start of that conversion and never splits a multi-byte character, the bytes after it
+// stay zero.
 std::array<std::uint8_t, tray::kAnsiSize> PackAnsi(const TrayIconData &record,
                                                    const AnsiEncoder &encode);
 
-// Code page 949, the ANSI code page of a Korean Windows; what PackAnsi uses away from Windows.
+// Code page 949 as Windows has it, the ANSI code page of a Korean Windows; what PackAnsi uses
+// away from Windows. A lone surrogate gives '?' like any character the code page lacks, wherever
+// it stands, so a text converts the same whole as character by character.
 std::string EncodeCp949(std::u16string_view text);
 
 // The balloon text of a record field: everything before its first NUL.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
@@ -23,9 +24,9 @@
 
 #include "net/pagefetcher.h"
 #include "net/qtbridge.h"
+#include "search/fetchfailure.h"
 #include "search/ranklookup.h"
 #include "search/servicestatus.h"
-#include "shell/form2.h"
 #include "shell/links.h"
 #include "shell/musicstrip.h"
 #include "shell/programicon.h"
@@ -44,6 +45,10 @@ constexpr QPalette::ColorRole WindowBackground = QPalette::Base;
 constexpr QPalette::ColorRole WindowText = QPalette::Text;
 constexpr QPalette::ColorRole Highlight = QPalette::Highlight;
 constexpr QPalette::ColorRole ActiveBorder = QPalette::Mid;
+
+// Windows that must show no title. Qt puts the application's name into a title bar whose title
+// is empty, and no public call stops it; a single space is blank on every window system.
+const QString BlankTitle = QStringLiteral(" ");
 
 const QString ItemDesign = QStringLiteral("장비명");
 const QString GradeDesign = QStringLiteral("등급");
@@ -255,6 +260,14 @@ void Form1::buildControls(QWidget *client)
     const std::array<int, ResultRow::CellCount> widths = { 400, 1000, 1300, 500, 1300, 1100, 1 };
     for (int c = 0; c < ResultRow::CellCount; ++c)
         header->resizeSection(c, px(widths[std::size_t(c)]));
+    // Ctrl+C copies the selected row whole, as users expect of any list; the view's own copy
+    // would take only the current cell.
+    auto *copyRow = new QAction(LV);
+    copyRow->setObjectName(QStringLiteral("copyRow"));
+    copyRow->setShortcut(QKeySequence::Copy);
+    copyRow->setShortcutContext(Qt::WidgetShortcut);
+    LV->addAction(copyRow);
+    connect(copyRow, &QAction::triggered, this, &Form1::copySelectedRow);
 
     Command1 = button("Command1", QStringLiteral("처음으로"), pxRect(120, 6840, 2535, 255));
     Command1->setEnabled(false);
@@ -324,6 +337,11 @@ void Form1::buildDetailPanel(QWidget *client)
     // texts in the design face.
     for (const HeaderSpec &h : headers)
         Label1[std::size_t(h.element)]->adjustSize();
+    // A long nickname grows to the right and runs under the server: the server's label paints its
+    // own background, in the panel's colour, over the nickname's text.
+    Label1[4]->setBackgroundRole(client->backgroundRole());
+    Label1[4]->setAutoFillBackground(true);
+    Label1[4]->raise();
 
     for (int k = 1; k <= ItemRows; ++k) {
         const GridCell cell = gridCell(k);
@@ -406,20 +424,34 @@ void Form1::connectShell()
     m_music = new MusicStrip(pic1);
     connect(menu2, &QAction::triggered, m_tray, &TrayMode::enter);
 
-    const std::array<QAction *, 3> music{gayo, pop, club};
-    for (std::size_t i = 0; i < music.size(); ++i) {
-        connect(music[i], &QAction::triggered, this,
-                [this, i] { m_music->navigate(QUrl(toQString(m_config.musicUrls[i]))); });
-    }
-    const std::array<QAction *, 3> downloads{Down1, Down2, Down3};
-    for (std::size_t i = 0; i < downloads.size(); ++i) {
-        connect(downloads[i], &QAction::triggered, this,
-                [this, i] { ShellOpenUrl(toQString(m_config.downloads[i].url)); });
-    }
-    connect(inven, &QAction::triggered, this, [this] { ShellOpenUrl(toQString(m_config.invenUrl)); });
-    connect(gong, &QAction::triggered, this, [this] { ShellOpenUrl(toQString(m_config.gongUrl)); });
-    connect(naver, &QAction::triggered, this, [this] { ShellOpenUrl(toQString(m_config.naverUrl)); });
+    const std::array<std::pair<QAction *, const std::u16string *>, 3> songs{{
+        {gayo, &m_config.musicUrls[0]}, {pop, &m_config.musicUrls[1]}, {club, &m_config.musicUrls[2]}}};
+    for (const auto &[item, address] : songs)
+        connect(item, &QAction::triggered, this, [this, address = address] { playMusic(toQString(*address)); });
+
+    const std::array<std::pair<QAction *, const std::u16string *>, 6> links{{
+        {Down1, &m_config.downloads[0].url}, {Down2, &m_config.downloads[1].url},
+        {Down3, &m_config.downloads[2].url}, {inven, &m_config.invenUrl}, {gong, &m_config.gongUrl},
+        {naver, &m_config.naverUrl}}};
+    for (const auto &[item, address] : links)
+        connect(item, &QAction::triggered, this, [this, address = address] { openLink(toQString(*address)); });
     connect(gourl, &QAction::triggered, this, &Form1::gourl_Click);
+}
+
+void Form1::openLink(const QString &address)
+{
+    ShellOpenUrl(address, m_launch);
+}
+
+void Form1::playMusic(const QString &address)
+{
+    const bool first = !m_music->view();
+    m_music->navigate(QUrl(address));
+    // The browser takes pic1's place in the tab chain, between the list and the server box.
+    if (QWidget *browser = m_music->view(); first && browser) {
+        setTabOrder(LV, browser);
+        setTabOrder(browser, txtAdd);
+    }
 }
 
 void Form1::gourl_Click()
@@ -427,7 +459,18 @@ void Form1::gourl_Click()
     // Nothing selected, nothing to open.
     const int row = selectedRow();
     if (row >= 0)
-        ShellOpenUrl(toQString(m_results->cell(row, ResultRow::Address)));
+        openLink(toQString(m_results->cell(row, ResultRow::Address)));
+}
+
+void Form1::copySelectedRow()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    QStringList cells;
+    for (int k = 0; k < ResultRow::CellCount; ++k)
+        cells << toQString(m_results->cell(row, k));
+    QGuiApplication::clipboard()->setText(cells.join(u'\t'));
 }
 
 int Form1::selectedRow() const
@@ -452,8 +495,9 @@ void Form1::CheckServiceStatus()
     // A request of its own: the search's fetcher may not exist yet and must not be kept busy.
     delete m_statusRequest;
     m_statusRequest = new net::PageFetcher(this);
-    if (m_statusTimeout)
-        m_statusRequest->setTimeout(*m_statusTimeout);
+    // Nothing shows until the answer is in, so a status host that never answers must not keep
+    // the program invisible for the page fetches' 30 s.
+    m_statusRequest->setTimeout(net::ServiceStatusDeadline);
     net::FetchHandle *handle = m_statusRequest->FetchPage(toQString(m_config.statusUrl));
     connect(handle, &net::FetchHandle::finished, this, [this](const net::FetchResult &result) {
         m_statusRequest->deleteLater();
@@ -481,7 +525,7 @@ void Form1::serviceAnswered(bool open)
         Q_EMIT loadFinished(true);
         return;
     }
-    auto *box = new QMessageBox(QMessageBox::Critical, QString(),
+    auto *box = new QMessageBox(QMessageBox::Critical, BlankTitle,
         toQString(ClosedServiceMessage(m_config.contactLine)), QMessageBox::Ok);
     box->setObjectName(QStringLiteral("closedServiceMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -514,7 +558,7 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     Q_EMIT closing();
     m_tray->removeIcon();
-    Form2::closeAll();
+    m_music->closePopups();
     stopSearch();
     if (m_detailFetch)
         m_detailFetch->abort();
@@ -536,6 +580,8 @@ net::PageFetcher *Form1::httpRequest()
 void Form1::startSearch(SearchEntry entry)
 {
     stopSearch();
+    m_failedPages = 0;
+    m_firstFailure = FetchFailure::None;
     SearchHost &host = *this;
     m_search = std::make_unique<SearchPages>(
         entry, host, *m_results, m_pageCounter, m_config.searchAddressStart(), m_config.characterBase);
@@ -549,9 +595,6 @@ void Form1::stopSearch()
         m_search->cancel();
         m_retiredSearch = std::move(m_search);
     }
-    if (m_searchFetch)
-        m_searchFetch->abort();
-    m_searchFetch = nullptr;
     LV->viewport()->unsetCursor();
 }
 
@@ -560,21 +603,25 @@ std::u16string Form1::currentName()
     return toU16(txtName->text());
 }
 
-void Form1::fetchPage(const std::u16string &address, std::function<void(PageBody)> done)
+AbortFetch Form1::fetchPage(const std::u16string &address, std::function<void(PageBody)> done)
 {
     net::FetchHandle *handle = httpRequest()->FetchPage(toQString(address));
-    m_searchFetch = handle;
     connect(handle, &net::FetchHandle::finished, this,
-        [this, handle, done = std::move(done)](const net::FetchResult &result) {
-            if (m_searchFetch == handle)
-                m_searchFetch = nullptr;
+        [done = std::move(done)](const net::FetchResult &result) {
             PageBody body;
             if (result.ok)
                 body.text = toU16(result.text);
             else
+            {
                 body.error = toU16(result.error);
+                body.failure = result.failure;
+            }
             done(std::move(body));
         });
+    return [handle = QPointer<net::FetchHandle>(handle)] {
+        if (handle)
+            handle->abort();
+    };
 }
 
 void Form1::setCommand1Enabled(bool enabled)
@@ -584,13 +631,37 @@ void Form1::setCommand1Enabled(bool enabled)
 
 void Form1::pageFinished(const PageReport &report)
 {
+    if (report.outcome == PageReport::Outcome::FetchFailed) {
+        if (m_failedPages++ == 0)
+            m_firstFailure = report.failure;
+        qWarning().noquote() << QStringLiteral("thornvale: page %1: %2 (%3)")
+                                    .arg(report.page)
+                                    .arg(toQString(report.error), toQString(report.address));
+    } else if (report.outcome == PageReport::Outcome::NoHeading) {
+        // The site sends such pages past its last result, so the user hears nothing of it.
+        qWarning().noquote() << QStringLiteral("thornvale: page %1: no heading marker (%2)")
+                                    .arg(report.page)
+                                    .arg(toQString(report.address));
+    }
     Q_EMIT searchPageFinished(report.page, report.rows);
 }
 
 void Form1::runFinished()
 {
     LV->viewport()->unsetCursor();
+    // A dead server must not look like a name without characters.
+    if (m_failedPages > 0)
+        showFailure(toQString(SearchFailureMessage(m_failedPages, m_firstFailure)));
     Q_EMIT searchFinished();
+}
+
+void Form1::showFailure(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, BlankTitle, text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("failureMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
 }
 
 void Form1::Command1_Click()
@@ -638,10 +709,13 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             txtAdd_Click();
         break;
     }
-    case QEvent::MouseButtonDblClick:
-        if (watched == LV->viewport())
-            LV_DblClick(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+    case QEvent::MouseButtonDblClick: {
+        // The list's double click is the left button's; the list has no right-button menu.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (watched == LV->viewport() && mouse->button() == Qt::LeftButton)
+            LV_DblClick(mouse->globalPosition().toPoint());
         break;
+    }
     case QEvent::FocusIn:
         if (watched == txtAdd && !isWindowSwitch(static_cast<QFocusEvent *>(event)->reason()))
             txtAdd_GotFocus();
@@ -660,6 +734,9 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 void Form1::txtName_KeyPress(int keyAscii)
 {
     m_pageCounter = 0;
+    // The run in flight was for the name as it stood; its remaining pages would now land under a
+    // counter that says nothing was requested. The rows already shown stay.
+    stopSearch();
     if (keyAscii == 13)
         startSearch(SearchEntry::EnterSearch);
 }
@@ -731,7 +808,7 @@ void Form1::continueRankLookup(unsigned lookup)
     }
     m_rankNext = match + 1;
     auto *box = new QMessageBox(
-        QMessageBox::NoIcon, QString(), toQString(RankMessage(match)), QMessageBox::Ok, this);
+        QMessageBox::NoIcon, BlankTitle, toQString(RankMessage(match)), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("rankMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
@@ -754,16 +831,20 @@ void Form1::cmdcmd_Click()
         finishDetail(QString());
         return;
     }
-    net::FetchHandle *handle = httpRequest()->FetchPage(toQString(m_results->cell(row, ResultRow::Address)));
+    const QString address = toQString(m_results->cell(row, ResultRow::Address));
+    net::FetchHandle *handle = httpRequest()->FetchPage(address);
     m_detailFetch = handle;
-    connect(handle, &net::FetchHandle::finished, this, [this, handle](const net::FetchResult &result) {
+    connect(handle, &net::FetchHandle::finished, this, [this, handle, address](const net::FetchResult &result) {
         if (m_detailFetch == handle)
             m_detailFetch = nullptr;
-        finishDetail(result.ok ? result.text : QString());
+        if (!result.ok)
+            qWarning().noquote() << QStringLiteral("thornvale: character page: %1 (%2)")
+                                        .arg(result.error, address);
+        finishDetail(result.ok ? result.text : QString(), result.failure);
     });
 }
 
-void Form1::finishDetail(const QString &body)
+void Form1::finishDetail(const QString &body, FetchFailure failure)
 {
     const CharacterDetail detail = ParseCharacterPage(view(body));
     // The nickname is read now, not at the click: a search in between may have emptied the list.
@@ -772,6 +853,8 @@ void Form1::finishDetail(const QString &body)
         nickname = toQString(m_results->cell(row, ResultRow::Nickname));
     ShowCharacterDetail(detail, nickname);
     ColourGradeLabels();
+    if (failure != FetchFailure::None)
+        showFailure(toQString(DetailFailureMessage(failure)));
     Q_EMIT detailFinished();
 }
 

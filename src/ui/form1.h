@@ -12,6 +12,7 @@
 #include "search/characterpage.h"
 #include "search/searchpages.h"
 #include "search/siteconfig.h"
+#include "shell/links.h"
 
 class QAction;
 class QLabel;
@@ -58,8 +59,6 @@ public:
     std::int32_t pageCounter() const { return m_pageCounter; }
     const ResultList &results() const;
     bool isSearching() const;
-    // The status check's time-out; the default is the fetcher's own.
-    void setStatusTimeout(std::chrono::milliseconds timeout) { m_statusTimeout = timeout; }
 
     // Left side.
     QLineEdit *txtName = nullptr;
@@ -106,6 +105,12 @@ public:
 
     // The selected result row (0-based), or -1.
     int selectedRow() const;
+    // Ctrl+C in the list: the selected row's seven cells, separated by tabs.
+    void copySelectedRow();
+
+    // How the link items and "주소접속" start the browser, after the address check; the
+    // platform's launch when empty. The tests record instead.
+    void setBrowserLauncher(BrowserLauncher launch) { m_launch = std::move(launch); }
 
 public Q_SLOTS:
     void Command1_Click();
@@ -131,7 +136,7 @@ protected:
 private:
     // SearchHost
     std::u16string currentName() override;
-    void fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override;
+    AbortFetch fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override;
     void setCommand1Enabled(bool enabled) override;
     void pageFinished(const PageReport &report) override;
     void runFinished() override;
@@ -140,6 +145,10 @@ private:
     void buildDetailPanel(QWidget *client);
     void buildMenus();
     void connectShell();
+    // Every link item and "주소접속" open their address through here.
+    void openLink(const QString &address);
+    // gayo_Click, pop_Click, club_Click.
+    void playMusic(const QString &address);
 
     net::PageFetcher *httpRequest();
     void startSearch(SearchEntry entry);
@@ -161,7 +170,9 @@ private:
     void continueRankLookup(unsigned lookup);
 
     void ResetDetailPanel();
-    void finishDetail(const QString &body);
+    void finishDetail(const QString &body, FetchFailure failure = FetchFailure::None);
+    // A warning box with OK only and a blank title bar, for a fetch that failed.
+    void showFailure(const QString &text);
     void ShowCharacterDetail(const CharacterDetail &detail, const std::optional<QString> &nickname);
     void ColourGradeLabels();
     void setHeaderCaption(int element, const QString &text);
@@ -172,10 +183,11 @@ private:
     net::PageFetcher *m_httpRequest = nullptr;
 
     std::unique_ptr<SearchPages> m_search;
+    int m_failedPages = 0; // of the run in flight
+    FetchFailure m_firstFailure = FetchFailure::None;
     // The run superseded last; kept until the next search so that it is never destroyed while
     // one of its own callbacks is still on the stack.
     std::unique_ptr<SearchPages> m_retiredSearch;
-    QPointer<net::FetchHandle> m_searchFetch;
 
     QPointer<net::FetchHandle> m_detailFetch;
 
@@ -184,10 +196,10 @@ private:
     int m_rankEnd = 0;
 
     net::PageFetcher *m_statusRequest = nullptr;
-    std::optional<std::chrono::milliseconds> m_statusTimeout;
     QPointer<QMessageBox> m_closedBox;
 
     TrayMode *m_tray = nullptr;
+    BrowserLauncher m_launch;
     MusicStrip *m_music = nullptr;
 
     bool m_centred = false;

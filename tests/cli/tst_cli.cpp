@@ -78,6 +78,8 @@ private Q_SLOTS:
         QTest::newRow("encode tab") << QStringList{QStringLiteral("encode"), QStringLiteral("\t")}
                                     << QStringLiteral("%9\n");
         QTest::newRow("encode empty") << QStringList{QStringLiteral("encode"), QString()} << QStringLiteral("\n");
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")}
+                                 << QStringLiteral("thornvale-cli " THORNVALE_VERSION "\n");
         QTest::newRow("url page 2, option after")
             << QStringList{QStringLiteral("url"), QStringLiteral("abc"), QStringLiteral("2"),
                            QStringLiteral("--search-base"), QStringLiteral("http://h.example")}
@@ -86,6 +88,11 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("--search-base"), QStringLiteral("http://h.example"), QStringLiteral("url"),
                            QStringLiteral("abc"), QStringLiteral("11")}
             << QStringLiteral("http://h.example/search?keyword=%61%62%63&dt=characters&sf=score&st=desc&start=100&page=11\n");
+        QTest::newRow("url top page of 64 bits: start past them")
+            << QStringList{QStringLiteral("--search-base"), QStringLiteral("http://h.example"), QStringLiteral("url"),
+                           QStringLiteral("x"), QStringLiteral("9223372036854775807")}
+            << QStringLiteral("http://h.example/search?keyword=%78&dt=characters&sf=score&st=desc"
+                              "&start=92233720368547758060&page=9223372036854775807\n");
     }
     void offline()
     {
@@ -104,6 +111,7 @@ private Q_SLOTS:
         QTest::newRow("url without page") << QStringList{QStringLiteral("url"), QStringLiteral("abc")};
         QTest::newRow("url page not a number")
             << QStringList{QStringLiteral("url"), QStringLiteral("abc"), QStringLiteral("x")};
+        QTest::newRow("url page 0") << QStringList{QStringLiteral("url"), QStringLiteral("x"), QStringLiteral("0")};
         QTest::newRow("next-from negative")
             << QStringList{QStringLiteral("search"), QStringLiteral("a"), QStringLiteral("--next-from"),
                            QStringLiteral("-1")};
@@ -243,6 +251,18 @@ private Q_SLOTS:
         QCOMPARE(sub.size(), 3);
         for (int j = 0; j < 3; ++j)
             QCOMPARE(sub[j].toString(), j < int(c.subParts.size()) ? u8(c.subParts[std::size_t(j)]) : QString());
+    }
+
+    // One line per failed page, naming its address once, whatever the fetcher's own reason says.
+    void failedPageNamesItsAddressOnce()
+    {
+        const Run r = cli({QStringLiteral("search"), QStringLiteral("a"), QStringLiteral("--search-base"),
+                           QStringLiteral("ftp://h.example")});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.err.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 10);
+        for (const QString &line : lines)
+            QCOMPARE(line.count(QStringLiteral("ftp://h.example/search")), 1);
     }
 
     void detailFetchFailure()

@@ -26,6 +26,7 @@ using thornvale::net::PageFetcher;
 
 Q_DECLARE_METATYPE(sitesim::Charset)
 Q_DECLARE_METATYPE(sitesim::Fault)
+Q_DECLARE_METATYPE(thornvale::FetchFailure)
 
 namespace {
 
@@ -248,12 +249,19 @@ void TestPageFetcher::faults_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("reasonHas");
+    QTest::addColumn<thornvale::FetchFailure>("failure");
 
-    QTest::newRow("error status: still a page") << sitesim::Fault::ErrorStatus << true << 500 << QString();
-    QTest::newRow("no heading: still a page") << sitesim::Fault::NoHeading << true << 200 << QString();
-    QTest::newRow("closed mid-body") << sitesim::Fault::CloseMidBody << false << -1 << QString();
-    QTest::newRow("hang: deadline") << sitesim::Fault::Hang << false << -1 << QStringLiteral("500 ms");
-    QTest::newRow("oversized: cap") << sitesim::Fault::Oversized << false << -1 << QStringLiteral("16 MiB");
+    using thornvale::FetchFailure;
+    QTest::newRow("error status: still a page")
+        << sitesim::Fault::ErrorStatus << true << 500 << QString() << FetchFailure::None;
+    QTest::newRow("no heading: still a page")
+        << sitesim::Fault::NoHeading << true << 200 << QString() << FetchFailure::None;
+    QTest::newRow("closed mid-body")
+        << sitesim::Fault::CloseMidBody << false << -1 << QString() << FetchFailure::Incomplete;
+    QTest::newRow("hang: deadline")
+        << sitesim::Fault::Hang << false << -1 << QStringLiteral("500 ms") << FetchFailure::TimedOut;
+    QTest::newRow("oversized: cap")
+        << sitesim::Fault::Oversized << false << -1 << QStringLiteral("16 MiB") << FetchFailure::TooLarge;
 }
 
 void TestPageFetcher::faults()
@@ -262,6 +270,7 @@ void TestPageFetcher::faults()
     QFETCH(bool, ok);
     QFETCH(int, status);
     QFETCH(QString, reasonHas);
+    QFETCH(thornvale::FetchFailure, failure);
 
     auto server = thornvale::test::StartSiteSim();
     QVERIFY(server);
@@ -272,6 +281,7 @@ void TestPageFetcher::faults()
     FetchResult result;
     QVERIFY(waitResult(fetcher.FetchPage(searchAddress(*server, 3)), &result));
     QCOMPARE(result.ok, ok);
+    QCOMPARE(result.failure, failure);
     if (ok) {
         QVERIFY(!result.text.isEmpty());
         QVERIFY(!result.text.contains(Heading));
@@ -332,6 +342,7 @@ void TestPageFetcher::refusedAddresses()
     QVERIFY(!result.ok);
     QVERIFY(result.text.isEmpty());
     QVERIFY(!result.error.isEmpty());
+    QCOMPARE(result.failure, thornvale::FetchFailure::Other);
 }
 
 void TestPageFetcher::connectionRefused()
@@ -348,6 +359,7 @@ void TestPageFetcher::connectionRefused()
     QVERIFY(waitResult(fetcher.FetchPage(QStringLiteral("http://127.0.0.1:%1/search").arg(port)), &result));
     QVERIFY(!result.ok);
     QVERIFY(!result.error.isEmpty());
+    QCOMPARE(result.failure, thornvale::FetchFailure::Unreachable);
 }
 
 void TestPageFetcher::errorStatusIsAPage_data()
@@ -431,6 +443,10 @@ void TestPageFetcher::sizeCap()
     } else {
         QVERIFY(result.text.isEmpty());
         QVERIFY2(result.error.contains(reasonHas), qPrintable(result.error));
+        // A compressed body past the cap is refused while it is unpacked, and Qt says no more of
+        // that than of a damaged body.
+        QCOMPARE(result.failure, result.error.contains(QStringLiteral("unpacked"))
+                     ? thornvale::FetchFailure::Incomplete : thornvale::FetchFailure::TooLarge);
     }
 }
 
@@ -452,6 +468,7 @@ void TestPageFetcher::brokenTransfers()
     QVERIFY(!result.ok);
     QVERIFY(result.text.isEmpty());
     QVERIFY(!result.error.isEmpty());
+    QCOMPARE(result.failure, thornvale::FetchFailure::Incomplete);
 }
 
 // The deadline covers the whole transfer: a server that keeps sending a byte now and then does
@@ -464,6 +481,7 @@ void TestPageFetcher::tricklingServerTimesOut()
     QVERIFY(waitResult(fetcher.FetchPage(m_local->url("/trickle")), &result));
     QVERIFY(!result.ok);
     QVERIFY2(result.error.contains(QStringLiteral("400 ms")), qPrintable(result.error));
+    QCOMPARE(result.failure, thornvale::FetchFailure::TimedOut);
 }
 
 void TestPageFetcher::abortEmitsNothing_data()

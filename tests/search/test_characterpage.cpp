@@ -54,10 +54,10 @@ std::u16string Item(const std::u16string &name, const std::u16string &grade)
 }
 
 const std::u16string Title = u"<span class=\"character_title\">심연을 걷는 자</span>";
-const std::u16string Server = u"<span class=\"character_server\">@아이리스</span>";
+const std::u16string Server = u"<span class=\"character_server\">@안개여울</span>";
 const std::u16string SubLine =
-    u"<div class=\"character_sub\"><span>55레벨</span><span>휴먼</span><span>새벽별</span></div>";
-const std::u16string Job = u"<div class=\"type\"><div class=\"skills\"><strong>검사</strong> (3특성)</div></div>";
+    u"<div class=\"character_sub\"><span>55레벨</span><span>골짜기인</span><span>새벽별</span></div>";
+const std::u16string Job = u"<div class=\"type\"><div class=\"skills\"><strong>잿불검객</strong> (3특성)</div></div>";
 const std::u16string Profile = Title + Server + SubLine + Job;
 
 // Expected records, built field by field: only what a row is about differs from "all absent".
@@ -85,7 +85,7 @@ struct ParseCase {
 };
 
 const CharacterDetail FullProfile =
-    Want().title(u"심연을 걷는 자").server(u"아이리스").sub(u"55레벨", u"휴먼", u"새벽별").job(u"검사");
+    Want().title(u"심연을 걷는 자").server(u"안개여울").sub(u"55레벨", u"골짜기인", u"새벽별").job(u"잿불검객");
 
 CharacterDetail WithItems(std::vector<EquipmentEntry> items, CharacterDetail detail = FullProfile)
 {
@@ -144,16 +144,16 @@ const ParseCase ParseCases[] = {
          + u"<footer id=\"footer\">",
      Want().items({{u"A", u"일반"}})},
     {"FirstOfRepeatedMarkersWins",
-     InRegion(u"<span class=\"character_title\">첫째</span>" + Title + u"<span class=\"character_server\">@카엘</span>"
+     InRegion(u"<span class=\"character_title\">첫째</span>" + Title + u"<span class=\"character_server\">@솔바람</span>"
               + Server),
-     Want().title(u"첫째").server(u"카엘")},
+     Want().title(u"첫째").server(u"솔바람")},
     {"TitleStartsBackToBackIsAbsent",
      InRegion(u"<span class=\"character_title\">\"character_title\">T</span>"), {}},
     {"TitleWithoutSpanEndRunsToRegionEnd",
      InRegion(u"<span class=\"character_title\">칭호<b>x</b>"),
      Want().title(u"칭호<b>x</b></div>")},
     {"EmptyTitleIsPresent", InRegion(u"<span class=\"character_title\"></span>"), Want().title(u"")},
-    {"ServerWithoutAtSignIsAbsent", InRegion(u"<span class=\"character_server\">아이리스</span>"), {}},
+    {"ServerWithoutAtSignIsAbsent", InRegion(u"<span class=\"character_server\">안개여울</span>"), {}},
     {"ServerOnlyAtSignIsEmpty", InRegion(u"<span class=\"character_server\">@</span>"), Want().server(u"")},
     {"SubLineTwoSpans",
      InRegion(u"<div class=\"character_sub\"><span>A</span><span>B</span></div><div class=\"type\">"),
@@ -171,8 +171,8 @@ const ParseCase ParseCases[] = {
     {"SpansOutsideSubLineIgnored",
      InRegion(u"<span>X</span><div class=\"character_sub\"></div><div class=\"type\"><span>Y</span>"), {}},
     {"JobEndWithoutAngleBracket",
-     InRegion(u"<div class=\"skills\"><strong>궁수</strong >"), Want().job(u"궁수")},
-    {"JobWithoutSkillsIsAbsent", InRegion(u"<div class=\"type\"><strong>궁수</strong>"), {}},
+     InRegion(u"<div class=\"skills\"><strong>덩굴술사</strong >"), Want().job(u"덩굴술사")},
+    {"JobWithoutSkillsIsAbsent", InRegion(u"<div class=\"type\"><strong>덩굴술사</strong>"), {}},
 };
 
 void PrintTo(const ParseCase &row, std::ostream *os)
@@ -261,9 +261,9 @@ INSTANTIATE_TEST_SUITE_P(
         FixtureCase{"FiveItemsNoTitle", "character-5items-notitle.html",
                     Want()
                         .items({FixtureItems.begin(), FixtureItems.begin() + 5})
-                        .server(u"카엘")
-                        .sub(u"12레벨", u"엘프", u"들꽃원정대")
-                        .job(u"궁수")}),
+                        .server(u"솔바람")
+                        .sub(u"12레벨", u"가시요정", u"들꽃원정대")
+                        .job(u"덩굴술사")}),
     [](const testing::TestParamInfo<FixtureCase> &row) { return row.param.name; });
 
 // --- Hostile input -----------------------------------------------------------------------------
@@ -339,7 +339,7 @@ TEST(JoinSubParts, AlwaysTwoSeparators)
         std::u16string want;
     };
     const Row rows[] = {
-        {{u"55레벨", u"휴먼", u"새벽별"}, u"55레벨 | 휴먼 | 새벽별"},
+        {{u"55레벨", u"골짜기인", u"새벽별"}, u"55레벨 | 골짜기인 | 새벽별"},
         {{u"", u"", u""}, u" |  | "},
         {{u"A", u"B", u""}, u"A | B | "},
         {{u"", u"x | y", u" "}, u" | x | y |  "},

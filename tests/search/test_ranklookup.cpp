@@ -38,12 +38,12 @@ struct RankCase {
 
 class RankTest : public ::testing::TestWithParam<RankCase> {};
 
-const ResultTable Rows = table({{u"토른", u"아리엘"},
-                                {u"Arin7", u"카스피엘"},
-                                {u"토른", u"카스피엘"},
+const ResultTable Rows = table({{u"토른", u"가시골"},
+                                {u"Arin7", u"이슬언덕"},
+                                {u"토른", u"이슬언덕"},
                                 {u"닉네임", u"서버명"},
                                 {u"", u""},
-                                {u"토른", u"아리엘"}});
+                                {u"토른", u"가시골"}});
 
 TEST_P(RankTest, ReportsEveryMatchInListOrder)
 {
@@ -52,13 +52,13 @@ TEST_P(RankTest, ReportsEveryMatchInListOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     Lookups, RankTest,
-    ::testing::Values(RankCase{"first_row_and_duplicate_last", u"토른", u"아리엘", {0, 5}},
-                      RankCase{"same_nick_other_server", u"토른", u"카스피엘", {2}},
-                      RankCase{"case_differs", u"arin7", u"카스피엘", {}},
-                      RankCase{"trailing_space", u"Arin7 ", u"카스피엘", {}},
+    ::testing::Values(RankCase{"first_row_and_duplicate_last", u"토른", u"가시골", {0, 5}},
+                      RankCase{"same_nick_other_server", u"토른", u"이슬언덕", {2}},
+                      RankCase{"case_differs", u"arin7", u"이슬언덕", {}},
+                      RankCase{"trailing_space", u"Arin7 ", u"이슬언덕", {}},
                       RankCase{"hints_compared_as_text", u"닉네임", u"서버명", {3}},
                       RankCase{"both_empty_match_empty_cells", u"", u"", {4}},
-                      RankCase{"nick_right_server_wrong", u"Arin7", u"아리엘", {}}),
+                      RankCase{"nick_right_server_wrong", u"Arin7", u"가시골", {}}),
     [](const auto &testRow) { return std::string(testRow.param.name); });
 
 TEST(RankLookup, EmptyListHasNoMatch)

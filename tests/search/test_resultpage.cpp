@@ -47,24 +47,24 @@ TEST_P(ScrapeTest, GivesTheRows)
     EXPECT_EQ(ScrapeResultPage(GetParam().page, Base), GetParam().rows);
 }
 
-const std::u16string A = row(u"k1", u"토른전사", u"아리엘", u"55레벨", u"검사", u"휴먼");
-const std::u16string B = row(u"k2", u"Arin7", u"카스피엘", u"7레벨", u"궁수", u"엘프");
+const std::u16string A = row(u"k1", u"토른전사", u"가시골", u"55레벨", u"잿불검객", u"골짜기인");
+const std::u16string B = row(u"k2", u"Arin7", u"이슬언덕", u"7레벨", u"덩굴술사", u"가시요정");
 
 INSTANTIATE_TEST_SUITE_P(
     ResultPages, ScrapeTest,
     ::testing::Values(
         PageCase{"two_rows", page(A + B),
-                 {expect(u"k1", u"토른전사", u"아리엘", u"55", u"검사", u"휴먼"),
-                  expect(u"k2", u"Arin7", u"카스피엘", u"7", u"궁수", u"엘프")}},
+                 {expect(u"k1", u"토른전사", u"가시골", u"55", u"잿불검객", u"골짜기인"),
+                  expect(u"k2", u"Arin7", u"이슬언덕", u"7", u"덩굴술사", u"가시요정")}},
         PageCase{"last_page_without_next_link_runs_to_end", page(A + B, false),
-                 {expect(u"k1", u"토른전사", u"아리엘", u"55", u"검사", u"휴먼"),
-                  expect(u"k2", u"Arin7", u"카스피엘", u"7", u"궁수", u"엘프")}},
+                 {expect(u"k1", u"토른전사", u"가시골", u"55", u"잿불검객", u"골짜기인"),
+                  expect(u"k2", u"Arin7", u"이슬언덕", u"7", u"덩굴술사", u"가시요정")}},
         PageCase{"next_link_ends_section", Heading + A + Next + B,
-                 {expect(u"k1", u"토른전사", u"아리엘", u"55", u"검사", u"휴먼")}},
+                 {expect(u"k1", u"토른전사", u"가시골", u"55", u"잿불검객", u"골짜기인")}},
         PageCase{"second_heading_ends_section", Heading + A + Heading + B,
-                 {expect(u"k1", u"토른전사", u"아리엘", u"55", u"검사", u"휴먼")}},
+                 {expect(u"k1", u"토른전사", u"가시골", u"55", u"잿불검객", u"골짜기인")}},
         PageCase{"rows_before_heading_ignored", A + Heading + B,
-                 {expect(u"k2", u"Arin7", u"카스피엘", u"7", u"궁수", u"엘프")}},
+                 {expect(u"k2", u"Arin7", u"이슬언덕", u"7", u"덩굴술사", u"가시요정")}},
         PageCase{"no_heading_no_rows", A + B + Next, {}},
         PageCase{"empty_page_no_rows", u"", {}},
         PageCase{"heading_at_very_end_no_rows", A + Heading, {}},
@@ -102,7 +102,7 @@ TEST(ResultPages, MissingServerAndAnchorAreEmptyNotTheRowAbove)
     second.replace(second.find(u"<a href=\""), 9, u"<a hreff=\"");
     const auto rows = ScrapeResultPage(page(A + second), Base);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].server, u"아리엘");
+    EXPECT_EQ(rows[0].server, u"가시골");
     EXPECT_EQ(rows[1].server, u"");
     EXPECT_EQ(rows[1].address, u"");
     EXPECT_EQ(rows[1].nickname, u"Arin7");
@@ -155,7 +155,12 @@ INSTANTIATE_TEST_SUITE_P(
                       UrlCase{"empty_name", u"", 1, u"&dt=characters&sf=score&st=desc&start=0&page=1"},
                       UrlCase{"hangul", u"가", 3, u"%EA%B0%80&dt=characters&sf=score&st=desc&start=20&page=3"},
                       UrlCase{"top_of_counter_no_overflow", u"a", 2147483647,
-                              u"%61&dt=characters&sf=score&st=desc&start=21474836460&page=2147483647"}),
+                              u"%61&dt=characters&sf=score&st=desc&start=21474836460&page=2147483647"},
+                      UrlCase{"top_of_64_bits_start_past_them", u"a", 9223372036854775807,
+                              u"%61&dt=characters&sf=score&st=desc&start=92233720368547758060&page=9223372036854775807"},
+                      UrlCase{"page_0_same_formula", u"a", 0, u"%61&dt=characters&sf=score&st=desc&start=-10&page=0"},
+                      UrlCase{"bottom_of_64_bits", u"a", -9223372036854775807 - 1,
+                              u"%61&dt=characters&sf=score&st=desc&start=-92233720368547758090&page=-9223372036854775808"}),
     [](const auto &testRow) { return std::string(testRow.param.name); });
 
 } // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "search/resultpage.h"
@@ -41,14 +43,17 @@ int pageOf(const std::u16string &address)
 class FakeHost : public SearchHost {
 public:
     std::u16string name = u"q";
-    bool deferred = false; // hold fetches until deliver()
+    bool deferred = false;      // hold fetches until delivered
+    bool ignoreAborts = false;  // a host whose abort comes too late: the page still lands
     std::map<int, PageBody> pages; // by page number; default: 10 rows named p<page>-
     std::vector<std::u16string> requested;
+    std::vector<int> aborted; // page numbers
     std::vector<bool> command1;
     std::vector<PageReport> reports;
     std::deque<std::pair<std::u16string, std::function<void(PageBody)>>> pending;
     std::function<void(const PageReport &)> onPage;
     int finishedRuns = 0;
+    std::size_t mostInFlight = 0;
     ResultTable list;
     std::int32_t counter = 0;
 
@@ -58,13 +63,21 @@ public:
     }
 
     std::u16string currentName() override { return name; }
-    void fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override
+    AbortFetch fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override
     {
         requested.push_back(address);
-        if (deferred)
-            pending.emplace_back(address, std::move(done));
-        else
+        if (!deferred) {
             done(bodyFor(address));
+            return {};
+        }
+        pending.emplace_back(address, std::move(done));
+        mostInFlight = std::max(mostInFlight, pending.size());
+        return [this, address] {
+            aborted.push_back(pageOf(address));
+            if (ignoreAborts)
+                return;
+            std::erase_if(pending, [&](const auto &p) { return p.first == address; });
+        };
     }
     void setCommand1Enabled(bool enabled) override { command1.push_back(enabled); }
     void pageFinished(const PageReport &report) override
@@ -82,11 +95,21 @@ public:
             return it->second;
         return {resultPage(u"p" + FromUtf8(std::to_string(p)) + u"-", 10), {}};
     }
-    void deliverOne()
+    // Delivers the pending fetch at position i (0: the oldest).
+    void deliver(std::size_t i)
     {
-        auto [address, done] = std::move(pending.front());
-        pending.pop_front();
+        auto [address, done] = std::move(pending[i]);
+        pending.erase(pending.begin() + std::ptrdiff_t(i));
         done(bodyFor(address));
+    }
+    void deliverOne() { deliver(0); }
+    void deliverPage(int page)
+    {
+        for (std::size_t i = 0; i < pending.size(); ++i) {
+            if (pageOf(pending[i].first) == page)
+                return deliver(i);
+        }
+        FAIL() << "page " << page << " is not in flight";
     }
     std::vector<int> pageNumbers() const
     {
@@ -105,6 +128,8 @@ std::vector<int> range(int first, int last)
     return v;
 }
 
+enum class Delivery { AtOnce, InOrder, NewestFirst };
+
 struct EntryCase {
     const char *name;
     SearchEntry entry;
@@ -113,16 +138,38 @@ struct EntryCase {
     std::vector<bool> command1; // every update the run makes, in order
 };
 
-class EntryTest : public ::testing::TestWithParam<EntryCase> {};
+class EntryTest : public ::testing::TestWithParam<std::tuple<EntryCase, Delivery>> {};
 
+// However the pages arrive, they are taken in page order: the list, the counter and Command1 go
+// through the states a one-by-one run goes through.
 TEST_P(EntryTest, PagesCounterAndCommand1)
 {
-    const EntryCase &c = GetParam();
+    const EntryCase &c = std::get<0>(GetParam());
+    const Delivery delivery = std::get<1>(GetParam());
     FakeHost host;
+    host.deferred = delivery != Delivery::AtOnce;
     host.list.append(u"stale");
     host.counter = c.counterBefore;
+    std::vector<std::int32_t> counterAtPage;
+    std::vector<int> rowsAtPage;
+    host.onPage = [&](const PageReport &r) {
+        counterAtPage.push_back(host.counter);
+        rowsAtPage.push_back(host.list.count());
+        EXPECT_EQ(r.page, c.firstPage + int(counterAtPage.size()) - 1);
+    };
     auto run = host.makeRun(c.entry);
     run->start();
+    while (!host.pending.empty())
+        host.deliver(delivery == Delivery::NewestFirst ? host.pending.size() - 1 : 0);
+
+    std::vector<std::int32_t> counters;
+    std::vector<int> rows;
+    for (int i = 0; i < 10; ++i) {
+        counters.push_back(c.firstPage + i);
+        rows.push_back(10 * (i + 1));
+    }
+    EXPECT_EQ(counterAtPage, counters);
+    EXPECT_EQ(rowsAtPage, rows);
 
     EXPECT_EQ(host.pageNumbers(), range(c.firstPage, c.firstPage + 9));
     EXPECT_EQ(host.counter, c.firstPage + 9);
@@ -138,9 +185,15 @@ const std::vector<bool> disableOnce{false};
 const std::vector<bool> enableTen(10, true);
 std::vector<bool> enableFromSecond() { return std::vector<bool>(9, true); }
 
+std::string entryCaseName(const ::testing::TestParamInfo<EntryTest::ParamType> &info)
+{
+    static const char *const deliveries[] = {"at_once", "in_order", "newest_first"};
+    return std::string(std::get<0>(info.param).name) + "_" + deliveries[int(std::get<1>(info.param))];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Entries, EntryTest,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         // The key press has already reset the host.counter; the Enter search never touches Command1.
         EntryCase{"enter_search", SearchEntry::EnterSearch, 0, 1, none},
         EntryCase{"first_pages_resets_counter", SearchEntry::FirstPages, 37, 1, disableOnce},
@@ -148,7 +201,8 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"next_pages_straight_after_load", SearchEntry::NextPages, 1, 2, enableTen},
         EntryCase{"next_pages_after_key_press", SearchEntry::NextPages, 0, 1, enableFromSecond()},
         EntryCase{"next_pages_after_next_pages", SearchEntry::NextPages, 11, 12, enableTen}),
-    [](const auto &testRow) { return std::string(testRow.param.name); });
+                       ::testing::Values(Delivery::AtOnce, Delivery::InOrder, Delivery::NewestFirst)),
+    entryCaseName);
 
 TEST(SearchPages, RowNumbersCountAcrossTheTenPages)
 {
@@ -196,7 +250,8 @@ TEST(SearchPages, ShortPagesAndEmptyPagesStillMakeTenRequests)
     EXPECT_EQ(host.list.count(), 3);
 }
 
-TEST(SearchPages, NameIsReadAgainForEveryPage)
+// The name is read once: typing during a run must not mix another name's pages into the list.
+TEST(SearchPages, NameIsReadOnceAtTheStart)
 {
     FakeHost host;
     host.deferred = true;
@@ -208,37 +263,72 @@ TEST(SearchPages, NameIsReadAgainForEveryPage)
     while (!host.pending.empty())
         host.deliverOne();
     ASSERT_EQ(host.requested.size(), 10u);
-    // Page 4 was asked for as page 3 landed, before the edit.
-    EXPECT_EQ(host.requested[3], BuildSearchUrl(Start, u"q", 4));
-    EXPECT_EQ(host.requested[4], BuildSearchUrl(Start, u"가", 5));
-    EXPECT_EQ(host.requested[9], BuildSearchUrl(Start, u"가", 10));
+    for (int p = 1; p <= 10; ++p)
+        EXPECT_EQ(host.requested[std::size_t(p - 1)], BuildSearchUrl(Start, u"q", p));
 }
 
-TEST(SearchPages, CancelledRunRequestsAndAppendsNothingMore)
+// Pages land in any order; each is taken only once every earlier page is in, and a page held up
+// holds up only the pages after it.
+TEST(SearchPages, PagesAreTakenInPageOrderAndAtMostSixAreInFlight)
 {
     FakeHost host;
     host.deferred = true;
     auto run = host.makeRun(SearchEntry::EnterSearch);
     run->start();
-    host.deliverOne();
-    ASSERT_EQ(host.list.count(), 10);
-    run->cancel();
-    host.deliverOne(); // the page in flight lands late
-    EXPECT_EQ(host.list.count(), 10);
-    EXPECT_EQ(host.requested.size(), 2u);
-    EXPECT_TRUE(host.pending.empty());
-}
+    EXPECT_EQ(host.pageNumbers(), range(1, SearchPages::MaxPagesInFlight));
 
-TEST(SearchPages, PageLandingAfterTheRunIsDestroyedIsIgnored)
-{
-    FakeHost host;
-    host.deferred = true;
-    auto run = host.makeRun(SearchEntry::EnterSearch);
-    run->start();
-    run.reset();
-    host.deliverOne();
+    host.deliverPage(3);
+    host.deliverPage(2);
     EXPECT_EQ(host.list.count(), 0);
-    EXPECT_EQ(host.requested.size(), 1u);
+    EXPECT_EQ(host.counter, 0);
+    host.deliverPage(1);
+    EXPECT_EQ(host.list.count(), 30);
+    EXPECT_EQ(host.counter, 3);
+    EXPECT_EQ(host.list.cell(20, ResultRow::Nickname), u"p3-0");
+    EXPECT_EQ(host.list.cell(20, ResultRow::Number), u"20");
+
+    // Page 4 never answers (until its time-out fails it); the rest arrive meanwhile.
+    while (host.pending.size() > 1)
+        host.deliver(1);
+    EXPECT_EQ(host.list.count(), 30);
+    EXPECT_TRUE(run->isRunning());
+    host.pages[4] = {std::nullopt, u"no complete answer within 30 s"};
+    host.deliverPage(4);
+    EXPECT_EQ(host.list.count(), 90);
+    EXPECT_EQ(host.counter, 10);
+    EXPECT_EQ(host.finishedRuns, 1);
+    EXPECT_EQ(host.mostInFlight, std::size_t(SearchPages::MaxPagesInFlight));
+    EXPECT_EQ(host.requested.size(), 10u);
+    ASSERT_EQ(host.reports.size(), 10u);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(host.reports[std::size_t(i)].page, i + 1);
+}
+
+// Cancelled (superseded, or ended by a key press) or destroyed: every fetch in flight is aborted,
+// and a page that lands all the same is ignored.
+TEST(SearchPages, EndedRunAbortsEveryFetchInFlight)
+{
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "cancelled");
+        FakeHost host;
+        host.deferred = true;
+        host.ignoreAborts = true;
+        auto run = host.makeRun(SearchEntry::EnterSearch);
+        run->start();
+        host.deliverOne();
+        ASSERT_EQ(host.list.count(), 10);
+        if (destroy)
+            run.reset();
+        else
+            run->cancel();
+        EXPECT_EQ(host.aborted, range(2, 7));
+        while (!host.pending.empty())
+            host.deliverOne();
+        EXPECT_EQ(host.list.count(), 10);
+        EXPECT_EQ(host.counter, 1);
+        EXPECT_EQ(host.requested.size(), 7u);
+        EXPECT_EQ(host.finishedRuns, 0);
+    }
 }
 
 // The window drops a superseded run from inside a page report; the run must not touch itself after.
@@ -264,6 +354,7 @@ TEST(SearchPages, NewerRunSupersedesTheOneInFlight)
     first->start();
     host.deliverOne();
     first->cancel();
+    EXPECT_TRUE(host.pending.empty());
     host.counter = 0;
     auto second = host.makeRun(SearchEntry::FirstPages);
     second->start();

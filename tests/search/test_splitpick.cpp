@@ -2,7 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "search/markerscan.h"
 #include "search/splitpick.h"
 
 using namespace thornvale;
@@ -122,6 +124,77 @@ TEST(Between, AgreesWithPieceOfPieceOnRandomTexts)
         if (got) {
             ASSERT_EQ(std::u16string(*got), std::u16string(*expected)) << i;
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+struct FindCase {
+    const char *name;
+    std::u16string text;
+    std::u16string marker;
+};
+
+class FindMarkerTest : public ::testing::TestWithParam<FindCase> {};
+
+// The text is copied into a buffer of exactly its size, so reading one unit past it is an
+// AddressSanitizer error rather than a silent read of the string's terminator.
+void expectSameAsFind(const std::u16string &text, const std::u16string &marker)
+{
+    const std::vector<char16_t> exact(text.begin(), text.end());
+    const Text view(exact.data(), exact.size());
+    for (std::size_t from = 0; from <= view.size() + 1; ++from)
+        ASSERT_EQ(FindMarker(view, marker, from), view.find(marker, from)) << "from " << from;
+}
+
+TEST_P(FindMarkerTest, FindsWhatFindFinds)
+{
+    expectSameAsFind(GetParam().text, GetParam().marker);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SplitAndPick, FindMarkerTest,
+    ::testing::Values(
+        FindCase{"straddles_16_byte_boundary", u"abcdefg<span>xyzxyzxyzxyz", u"<span>"},
+        FindCase{"starts_on_16_byte_boundary", u"abcdefgh<span>xyzxyzxyzxyz", u"<span>"},
+        FindCase{"straddles_32_byte_boundary", u"abcdefghijklmno<span>xyzxyz", u"<span>"},
+        FindCase{"only_in_scalar_tail", u"abcdefghijklmnopqrs<b>", u"<b>"},
+        FindCase{"one_unit", u"abcdefghijklm>nopqrstuvw>", u">"},
+        FindCase{"two_units", u"<<</<<<<<<<<<<<<</<", u"</"},
+        FindCase{"longer_than_text", u"<span", u"<span>"},
+        FindCase{"length_7", u"aaaaa<b", u"<b"},
+        FindCase{"length_8", u"aaaaaa<b", u"<b"},
+        FindCase{"length_9", u"aaaaaaa<b", u"<b"},
+        FindCase{"length_15", u"aaaaaaaaaaaaa<b", u"<b"},
+        FindCase{"length_16", u"aaaaaaaaaaaaaa<b", u"<b"},
+        FindCase{"length_17", u"aaaaaaaaaaaaaaa<b", u"<b"},
+        FindCase{"whole_text_is_marker", u"</strong>", u"</strong>"},
+        FindCase{"ends_match_middle_differs", u"<spon><spam><span>..........", u"<span>"},
+        FindCase{"overlapping", u"aaaaa", u"aaa"},
+        FindCase{"overlapping_past_a_step", u"aaaaaaaaaaaaaaaaaaaaa", u"aaa"},
+        FindCase{"hangul", u"'<strong>토른</strong>' 캐릭터 검색결과</h4>", u"검색결과"},
+        FindCase{"high_byte_is_markers_low_byte", u"\u3C00\u6200\u3E00xxxxxxxxxxxxxxxxx<b>", u"<b>"},
+        FindCase{"same_low_byte_other_high_byte", u"\u013Cb\u013Exxxxxxxxxxxxxxxxxx<b>", u"<b>"},
+        FindCase{"empty_marker", u"abcdefghij", u""},
+        FindCase{"empty_text", u"", u"<b>"}),
+    [](const auto &testRow) { return std::string(testRow.param.name); });
+
+TEST(FindMarker, AgreesWithFindOnRandomTexts)
+{
+    // Few distinct units, so matches, near misses and byte-swapped twins of '<' come up often.
+    const std::u16string alphabet = u"<a>\u3C00\u013C가";
+    unsigned seed = 2024;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int i = 0; i < 4000; ++i) {
+        std::u16string text, marker;
+        for (unsigned k = next() % 40; k > 0; --k)
+            text += alphabet[next() % alphabet.size()];
+        for (unsigned k = 1 + next() % 4; k > 0; --k)
+            marker += alphabet[next() % 3];
+        SCOPED_TRACE(i);
+        expectSameAsFind(text, marker);
     }
 }
 

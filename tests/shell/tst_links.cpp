@@ -1,8 +1,5 @@
 #include "shell/links.h"
 
-#include "search/siteconfig.h"
-
-#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTest>
 
@@ -13,11 +10,6 @@ using namespace thornvale;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString q(const std::u16string &s)
-{
-    return QString(reinterpret_cast<const QChar *>(s.data()), qsizetype(s.size()));
-}
 
 // Runs fn with stderr sent to a file and returns what it wrote there.
 template <typename Fn>
@@ -43,12 +35,7 @@ class TestLinks final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_opened.clear();
-        setBrowserLauncherForTesting([this](const QString &address) { m_opened.append(address); });
-    }
-    void cleanup() { setBrowserLauncherForTesting({}); }
+    void init() { m_opened.clear(); }
 
     void launchCommandLine_data()
     {
@@ -66,6 +53,14 @@ private Q_SLOTS:
         QTest::newRow("query kept verbatim")
             << u"D:\\Win"_s << u"http://h.example/c/%EA%B0%80?a=1&b=2"_s
             << u"D:\\Win\\explorer.exe \"http://h.example/c/%EA%B0%80?a=1&b=2\""_s;
+        // Backslashes before the closing quote would escape it: they go out doubled.
+        QTest::newRow("ends in one backslash") << u"C:\\W"_s << u"http://h.example/a\\"_s
+                                               << u"C:\\W\\explorer.exe \"http://h.example/a\\\\\""_s;
+        QTest::newRow("ends in two backslashes")
+            << u"C:\\W"_s << u"http://h.example/a\\\\"_s
+            << u"C:\\W\\explorer.exe \"http://h.example/a\\\\\\\\\""_s;
+        QTest::newRow("backslash in the middle stays single")
+            << u"C:\\W"_s << u"http://h.example/a\\b"_s << u"C:\\W\\explorer.exe \"http://h.example/a\\b\""_s;
     }
     void launchCommandLine()
     {
@@ -114,8 +109,8 @@ private Q_SLOTS:
     {
         const QString address = u"http://h.example/characters/x?q=1"_s;
         const QByteArray err = captureStderr([&] {
-            ShellOpenUrl(address);
-            ShellOpenUrl(address);
+            ShellOpenUrl(address, m_launch);
+            ShellOpenUrl(address, m_launch);
         });
         QCOMPARE(m_opened, QStringList({address, address}));
         QVERIFY(err.isEmpty());
@@ -134,61 +129,15 @@ private Q_SLOTS:
     void refusesUnsafeAddressWithOneLine()
     {
         QFETCH(QString, address);
-        const QByteArray err = captureStderr([&] { ShellOpenUrl(address); });
+        const QByteArray err = captureStderr([&] { ShellOpenUrl(address, m_launch); });
         QVERIFY(m_opened.isEmpty());
         QCOMPARE(err.count('\n'), 1);
         QVERIFY(err.endsWith('\n'));
     }
 
-    void fixedTargets_data()
-    {
-        QTest::addColumn<LinkCommand>("command");
-        QTest::addColumn<QString>("expected");
-        const SiteConfig &config = SiteConfig::compiledIn();
-        QTest::newRow("Down1") << LinkCommand::Down1 << q(config.downloads[0].url);
-        QTest::newRow("Down2") << LinkCommand::Down2 << q(config.downloads[1].url);
-        QTest::newRow("Down3") << LinkCommand::Down3 << q(config.downloads[2].url);
-        QTest::newRow("inven") << LinkCommand::Inven << q(config.invenUrl);
-        QTest::newRow("gong") << LinkCommand::Gong << q(config.gongUrl);
-        QTest::newRow("naver") << LinkCommand::Naver << q(config.naverUrl);
-    }
-    void fixedTargets()
-    {
-        QFETCH(LinkCommand, command);
-        QFETCH(QString, expected);
-        QCOMPARE(LinkTarget(command), expected);
-        OpenLink(command);
-        QCOMPARE(m_opened, QStringList{expected});
-    }
-
-    void downloadAddressForm_data()
-    {
-        QTest::addColumn<LinkCommand>("command");
-        QTest::newRow("Down1") << LinkCommand::Down1;
-        QTest::newRow("Down2") << LinkCommand::Down2;
-        QTest::newRow("Down3") << LinkCommand::Down3;
-    }
-    void downloadAddressForm()
-    {
-        QFETCH(LinkCommand, command);
-        static const QRegularExpression form(
-            uR"(^.+/index\.php\?a=down&file_name=[^&]+\.exe&file_saved=0\.\d{8}_\d{10}$)"_s);
-        const QString target = LinkTarget(command);
-        QVERIFY2(form.match(target).hasMatch(), qPrintable(target));
-        QVERIFY(IsSafeBrowserAddress(target));
-    }
-
-    void downloadCaptions()
-    {
-        const SiteConfig &config = SiteConfig::compiledIn();
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(DownloadCaption(i), q(config.downloads[std::size_t(i)].caption));
-        QVERIFY(DownloadCaption(3).isNull());
-        QVERIFY(DownloadCaption(-1).isNull());
-    }
-
 private:
     QStringList m_opened;
+    const BrowserLauncher m_launch = [this](const QString &address) { m_opened.append(address); };
 };
 
 QTEST_GUILESS_MAIN(TestLinks)

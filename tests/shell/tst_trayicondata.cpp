@@ -132,6 +132,9 @@ private Q_SLOTS:
             << (u"a"_s + QString(63, u'가'))
             << (QByteArray("a") + QByteArray::fromHex("b0a1").repeated(31) + QByteArray(1, '\0'));
         QTest::newRow("64 ASCII") << QString(64, u'x') << QByteArray(64, 'x');
+        QTest::newRow("lone high surrogate just before the cut: its '?' kept")
+            << (QString(31, u'가') + QChar(0xD800) + QString(32, u'가'))
+            << (QByteArray::fromHex("b0a1").repeated(31) + QByteArray("?") + QByteArray(1, '\0'));
     }
     void textCutToWidth()
     {
@@ -143,6 +146,28 @@ private Q_SLOTS:
         const Packed packed = PackAnsi(record, EncodeCp949);
         QCOMPARE(bytesAt(packed, tray::kOffInfoTitle, 64), expected);
         QCOMPARE(u32At(packed, tray::kOffInfoFlags), 0x11223344u);
+    }
+
+    // The Windows table, not the other vendor's 949 that ICU names "CP949".
+    void windowsCodePage949_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("backslash") << u"\\"_s << QByteArray("\\");
+        QTest::newRow("DEL") << QString(QChar(0x7F)) << QByteArray("\x7f");
+        QTest::newRow("0x1A") << QString(QChar(0x1A)) << QByteArray("\x1a");
+        QTest::newRow("가, in KS X 1001") << u"가"_s << QByteArray::fromHex("b0a1");
+        QTest::newRow("똠, outside KS X 1001") << u"똠"_s << QByteArray::fromHex("8c63");
+        QTest::newRow("힣, the last syllable") << u"힣"_s << QByteArray::fromHex("c652");
+        QTest::newRow("lone high surrogate at the end") << (u"a"_s + QChar(0xD800)) << QByteArray("a?");
+    }
+    void windowsCodePage949()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, expected);
+        const std::string bytes = EncodeCp949(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()),
+                                                                  std::size_t(text.size())));
+        QCOMPARE(QByteArray::fromStdString(bytes), expected);
     }
 
     // The code page is the caller's: the same record through another encoder.

@@ -194,6 +194,13 @@ void TestForm1Detail::failedFetch()
     const auto &items = sitesim::Roster()[0].items;
     for (int k = 1; k <= 18; ++k)
         QCOMPARE(colourOf(form.LDitem[std::size_t(k)]), gradeColour(items[std::size_t(k - 1)].grade));
+    // The user is told, after the panel was reset, that the page could not be had.
+    QMessageBox *box = openMessageBox();
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("캐릭터 정보를 받지 못했습니다.\r\n서버에 연결할 수 없습니다."));
+    QCOMPARE(box->icon(), QMessageBox::Warning);
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    box->accept();
 }
 
 void TestForm1Detail::noRowSelected()

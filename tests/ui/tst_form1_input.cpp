@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTreeView>
 
+#include <QClipboard>
+
 #include "form1fixture.h"
 
 using thornvale::Form1;
@@ -28,6 +30,7 @@ private Q_SLOTS:
     void enterKeys();
     void doubleClickOpensPopup_data();
     void doubleClickOpensPopup();
+    void copyRow();
 
 private:
     QLineEdit *box(const QString &name) const { return m_fx.form->findChild<QLineEdit *>(name); }
@@ -61,7 +64,7 @@ void TestForm1Input::clickEmptiesBox_data()
     QTest::newRow("nickname box holding its hint") << "txtnick" << QStringLiteral("닉네임") << false;
     QTest::newRow("nickname box clicked again while focused") << "txtnick" << QStringLiteral("Arin0") << true;
     QTest::newRow("server box holding its hint") << "txtAdd" << QStringLiteral("서버명") << false;
-    QTest::newRow("server box clicked again while focused") << "txtAdd" << QStringLiteral("아리엘") << true;
+    QTest::newRow("server box clicked again while focused") << "txtAdd" << QStringLiteral("가시골") << true;
 }
 
 void TestForm1Input::clickEmptiesBox()
@@ -98,7 +101,7 @@ void TestForm1Input::focusArrivalEmptiesServerBox()
     QFETCH(QString, how);
 
     Form1 &form = *m_fx.form;
-    form.txtAdd->setText(QStringLiteral("아리엘"));
+    form.txtAdd->setText(QStringLiteral("가시골"));
     if (how == QLatin1String("tab")) {
         form.pic1->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(form.pic1->hasFocus());
@@ -136,7 +139,7 @@ void TestForm1Input::leavingNicknameBoxJumpsToServerBox()
     QTest::mouseClick(form.txtnick, Qt::LeftButton);
     QTRY_VERIFY(form.txtnick->hasFocus());
     QTest::keyClicks(form.txtnick, QStringLiteral("Arin0"));
-    form.txtAdd->setText(QStringLiteral("아리엘"));
+    form.txtAdd->setText(QStringLiteral("가시골"));
 
     if (how == QLatin1String("tab"))
         QTest::keyClick(form.txtnick, Qt::Key_Tab);
@@ -156,7 +159,7 @@ void TestForm1Input::windowSwitchLeavesFocusAlone()
     QTest::mouseClick(form.txtnick, Qt::LeftButton);
     QTRY_VERIFY(form.txtnick->hasFocus());
     form.txtnick->setText(QStringLiteral("Arin0"));
-    form.txtAdd->setText(QStringLiteral("아리엘"));
+    form.txtAdd->setText(QStringLiteral("가시골"));
 
     // Another window takes over and hands back: no jump, nothing emptied.
     QWidget other;
@@ -171,7 +174,7 @@ void TestForm1Input::windowSwitchLeavesFocusAlone()
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTRY_VERIFY(form.txtnick->hasFocus());
     QCOMPARE(form.focusWidget(), form.txtnick);
-    QCOMPARE(form.txtAdd->text(), QStringLiteral("아리엘"));
+    QCOMPARE(form.txtAdd->text(), QStringLiteral("가시골"));
 }
 
 void TestForm1Input::enterKeys_data()
@@ -240,14 +243,17 @@ void TestForm1Input::enterKeys()
 void TestForm1Input::doubleClickOpensPopup_data()
 {
     QTest::addColumn<bool>("withRows");
+    QTest::addColumn<Qt::MouseButton>("button");
 
-    QTest::newRow("empty list") << false;
-    QTest::newRow("on a row") << true;
+    QTest::newRow("empty list") << false << Qt::LeftButton;
+    QTest::newRow("on a row") << true << Qt::LeftButton;
+    QTest::newRow("right button: no menu") << true << Qt::RightButton;
 }
 
 void TestForm1Input::doubleClickOpensPopup()
 {
     QFETCH(bool, withRows);
+    QFETCH(Qt::MouseButton, button);
 
     Form1 &form = *m_fx.form;
     if (withRows) {
@@ -258,10 +264,32 @@ void TestForm1Input::doubleClickOpensPopup()
     }
     QVERIFY(!form.menu34->isVisible());
     const QPoint at(30, 10);
-    QTest::mouseDClick(form.LV->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(form.LV->viewport(), button, {}, at);
+    if (button != Qt::LeftButton) {
+        QVERIFY(!form.menu34->isVisible());
+        return;
+    }
     QTRY_VERIFY(form.menu34->isVisible());
     QCOMPARE(form.menu34->pos(), form.LV->viewport()->mapToGlobal(at));
     form.menu34->hide();
+}
+
+// Ctrl+C in the list copies the selected row whole, tab-separated.
+void TestForm1Input::copyRow()
+{
+    Form1 &form = *m_fx.form;
+    QSignalSpy finished(&form, &Form1::searchFinished);
+    form.txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QVERIFY(finished.wait(30000));
+    QGuiApplication::clipboard()->clear();
+    selectRow(form, 2);
+    form.LV->setFocus();
+    QTest::keySequence(form.LV, QKeySequence::Copy);
+    QStringList cells;
+    for (int c = 0; c < 7; ++c)
+        cells << cell(form, 2, c);
+    QCOMPARE(QGuiApplication::clipboard()->text(), cells.join(u'\t'));
 }
 
 QTEST_MAIN(TestForm1Input)

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void lines_data();
     void lines();
     void colours();
+    void longNicknameRunsUnderServer();
     void columns();
     void tabOrder();
     void menuBar();
@@ -250,6 +251,41 @@ void TestForm1Layout::colours()
     QCOMPARE(m_form->LV->backgroundRole(), QPalette::Base);
     QCOMPARE(m_form->LV->foregroundRole(), QPalette::Text);
     QCOMPARE(m_form->Label1[5]->foregroundRole(), QPalette::Highlight);
+}
+
+// A long nickname grows to the right under the server label: hidden where that label paints,
+// showing again past it.
+void TestForm1Layout::longNicknameRunsUnderServer()
+{
+    QLabel *nickname = m_form->Label1[5];
+    QLabel *server = m_form->Label1[4];
+    QWidget *panel = server->parentWidget();
+    QCOMPARE(nickname->parentWidget(), panel);
+    QVERIFY(panel->children().indexOf(server) > panel->children().indexOf(nickname));
+    QVERIFY(server->autoFillBackground());
+    QCOMPARE(server->backgroundRole(), panel->backgroundRole());
+
+    const QString before = nickname->text();
+    nickname->setText(QStringLiteral("가시골짜기의이슬을모으는자"));
+    nickname->adjustSize();
+    QVERIFY(nickname->geometry().right() > server->geometry().right() + 20);
+
+    const QImage image = panel->grab().toImage();
+    const QColor ink = nickname->palette().color(QPalette::Highlight);
+    auto inkIn = [&](const QRect &area) {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                count += image.pixelColor(x, y) == ink;
+        return count;
+    };
+    const QRect under = server->geometry();
+    const QRect past(under.right() + 1, under.top(), nickname->geometry().right() - under.right(), under.height());
+    QCOMPARE(inkIn(under), 0);
+    QVERIFY(inkIn(past) > 0);
+
+    nickname->setText(before);
+    nickname->adjustSize();
 }
 
 void TestForm1Layout::columns()

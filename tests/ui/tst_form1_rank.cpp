@@ -72,7 +72,7 @@ void TestForm1Rank::runToEnd(QSignalSpy &finished, QStringList &texts)
         if (!box)
             break;
         texts << box->text();
-        QCOMPARE(box->windowTitle(), QString());
+        QVERIFY(box->windowTitle().trimmed().isEmpty());
         QCOMPARE(box->icon(), QMessageBox::NoIcon);
         QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(box->windowModality(), Qt::ApplicationModal);
@@ -88,22 +88,22 @@ void TestForm1Rank::messages_data()
     QTest::addColumn<QString>("server");
     QTest::addColumn<QStringList>("expected");
 
-    const Rows three = { { QStringLiteral("Arin0"), QStringLiteral("아리엘") },
-        { QStringLiteral("검은달"), QStringLiteral("니나브") },
-        { QStringLiteral("별3"), QStringLiteral("루페온") } };
+    const Rows three = { { QStringLiteral("Arin0"), QStringLiteral("가시골") },
+        { QStringLiteral("검은달"), QStringLiteral("잿빛나루") },
+        { QStringLiteral("별3"), QStringLiteral("은방울숲") } };
     QTest::newRow("first row is number 0") << three << "Arin0"
-                                           << "아리엘" << QStringList { "0번에 있습니다." };
+                                           << "가시골" << QStringList { "0번에 있습니다." };
     QTest::newRow("last of N rows is N-1") << three << "별3"
-                                           << "루페온" << QStringList { "2번에 있습니다." };
+                                           << "은방울숲" << QStringList { "2번에 있습니다." };
     QTest::newRow("same character twice: two boxes in order")
         << Rows { three[0], three[1], three[0], three[2] } << "Arin0"
-        << "아리엘" << QStringList { "0번에 있습니다.", "2번에 있습니다." };
+        << "가시골" << QStringList { "0번에 있습니다.", "2번에 있습니다." };
     QTest::newRow("server must match too") << three << "Arin0"
-                                           << "니나브" << QStringList {};
+                                           << "잿빛나루" << QStringList {};
     QTest::newRow("letter case differs") << three << "arin0"
-                                         << "아리엘" << QStringList {};
+                                         << "가시골" << QStringList {};
     QTest::newRow("trailing space differs") << three << "Arin0 "
-                                            << "아리엘" << QStringList {};
+                                            << "가시골" << QStringList {};
     QTest::newRow("hints compared as text: no ordinary row matches") << three << "닉네임"
                                                                      << "서버명" << QStringList {};
     QTest::newRow("hints compared as text: a row holding them matches")
@@ -112,7 +112,7 @@ void TestForm1Rank::messages_data()
     QTest::newRow("both boxes empty match empty cells") << Rows { three[0], { QString(), QString() } } << ""
                                                         << "" << QStringList { "1번에 있습니다." };
     QTest::newRow("empty list: no box") << Rows {} << "Arin0"
-                                        << "아리엘" << QStringList {};
+                                        << "가시골" << QStringList {};
 }
 
 void TestForm1Rank::messages()

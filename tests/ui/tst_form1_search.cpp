@@ -1,6 +1,7 @@
 // Searching from the window: the three entries, the page counter, rows page by page, a window
 // that keeps working during a slow run, and a newer search replacing the one in flight.
 
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -11,6 +12,7 @@ using thornvale::Form1;
 using namespace uitest;
 
 Q_DECLARE_METATYPE(QList<int>)
+Q_DECLARE_METATYPE(sitesim::Fault)
 
 class TestForm1Search : public QObject {
     Q_OBJECT
@@ -24,6 +26,9 @@ private Q_SLOTS:
     void rowsNumberedAcrossPages();
     void keyPressResetsCounter_data();
     void keyPressResetsCounter();
+    void keyPressMidRunEndsIt();
+    void failedPagesAreTold_data();
+    void failedPagesAreTold();
     void windowWorksDuringSlowSearch();
     void newerSearchReplacesOlder();
 
@@ -180,6 +185,85 @@ void TestForm1Search::keyPressResetsCounter()
     // The box still types the key.
     QCOMPARE(form.txtName->text(), textAfter);
     QCOMPARE(rowCount(form), 23);
+}
+
+// Typing into the name box while a run is in flight ends the run: no page of the old name lands
+// after the counter went back to 0, and none of the new name is mixed in.
+void TestForm1Search::keyPressMidRunEndsIt()
+{
+    Form1 &form = *m_fx.form;
+    // Page 2 never answers, so the run is still waiting for it when the user types; the pages
+    // after it have arrived and wait their turn.
+    m_fx.site->setFault(2, sitesim::Fault::Hang);
+    QSignalSpy pages(&form, &Form1::searchPageFinished);
+    QSignalSpy finished(&form, &Form1::searchFinished);
+
+    form.txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QVERIFY(pages.wait(10000));
+    const int shown = rowCount(form);
+    QCOMPARE(shown, 10);
+
+    // Hangul arrives through the input method, as committed text.
+    QInputMethodEvent typed;
+    typed.setCommitString(QStringLiteral("달빛"));
+    QCoreApplication::sendEvent(form.txtName, &typed);
+    QCOMPARE(form.txtName->text(), QStringLiteral("토른달빛"));
+    QVERIFY(!form.isSearching());
+    QCOMPARE(form.pageCounter(), 0);
+    QVERIFY(!pages.wait(1000));
+    QCOMPARE(finished.size(), 0);
+    QCOMPARE(rowCount(form), shown);
+    for (int r = 0; r < shown; ++r)
+        QCOMPARE(cell(form, r, 0), QString::number(r));
+}
+
+void TestForm1Search::failedPagesAreTold_data()
+{
+    QTest::addColumn<QList<int>>("faultPages"); // 0: the server is gone
+    QTest::addColumn<sitesim::Fault>("fault");
+    QTest::addColumn<QString>("message"); // empty: no box
+
+    QTest::newRow("server gone") << QList<int>{0} << sitesim::Fault::None
+                                 << QStringLiteral("검색 결과 페이지 10개를 받지 못했습니다.\r\n서버에 연결할 수 없습니다.");
+    QTest::newRow("two pages cut short") << QList<int>{2, 5} << sitesim::Fault::CloseMidBody
+                                         << QStringLiteral("검색 결과 페이지 2개를 받지 못했습니다.\r\n페이지를 끝까지 받지 못했습니다.");
+    QTest::newRow("a page past the size cap") << QList<int>{3} << sitesim::Fault::Oversized
+                                              << QStringLiteral("검색 결과 페이지 1개를 받지 못했습니다.\r\n페이지가 너무 큽니다.");
+    // The site sends such pages past its last result: not a failure to fetch.
+    QTest::newRow("no heading: silent") << QList<int>{4} << sitesim::Fault::NoHeading << QString();
+    QTest::newRow("error status: still a page") << QList<int>{4} << sitesim::Fault::ErrorStatus << QString();
+}
+
+// A dead server or lost pages must not look like a name without characters.
+void TestForm1Search::failedPagesAreTold()
+{
+    QFETCH(QList<int>, faultPages);
+    QFETCH(sitesim::Fault, fault);
+    QFETCH(QString, message);
+
+    Form1 &form = *m_fx.form;
+    for (int page : faultPages) {
+        if (page == 0)
+            m_fx.site->stop();
+        else
+            m_fx.site->setFault(page, fault);
+    }
+    QSignalSpy finished(&form, &Form1::searchFinished);
+    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QVERIFY(finished.wait(30000));
+
+    QMessageBox *box = openMessageBox();
+    if (message.isEmpty()) {
+        QVERIFY(!box);
+        return;
+    }
+    QVERIFY(box);
+    QCOMPARE(box->text(), message);
+    QCOMPARE(box->icon(), QMessageBox::Warning);
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(rowCount(form), 10 * (10 - (faultPages == QList<int>{0} ? 10 : int(faultPages.size()))));
+    box->accept();
 }
 
 void TestForm1Search::windowWorksDuringSlowSearch()

@@ -71,8 +71,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption statusOption(QStringLiteral("status"), QStringLiteral("Body of /status."),
         QStringLiteral("body"), QStringLiteral("1//thornvale"));
     const QCommandLineOption faultOption(QStringLiteral("fault"),
-        QStringLiteral("Fault for a search page (0: every request); kinds error-status, no-heading, "
-                       "close-mid-body, hang, oversized. Repeatable."),
+        QStringLiteral("Fault for a search page (0: every request, status: the status resource alone); "
+                       "kinds error-status, no-heading, close-mid-body, hang, oversized. Repeatable."),
         QStringLiteral("page:kind"));
     parser.addOptions({ hostOption, portOption, charsetOption, noHeaderCharsetOption, latencyOption,
         fixturesOption, statusOption, faultOption });
@@ -102,16 +102,23 @@ int main(int argc, char *argv[])
     std::vector<std::pair<int, sitesim::Fault>> faults;
     for (const QString &faultText : parser.values(faultOption)) {
         const QStringList parts = faultText.split(QLatin1Char(':'));
-        const int page = parts.size() == 2 ? parts.at(0).toInt(&ok) : -1;
+        // The status resource is page -1 here.
+        const bool status = parts.size() == 2 && parts.at(0) == QStringLiteral("status");
+        ok = status;
+        const int page = status ? -1 : parts.size() == 2 ? parts.at(0).toInt(&ok) : -2;
         const auto fault = parts.size() == 2 ? faultNamed(parts.at(1)) : std::nullopt;
-        if (!ok || page < 0 || !fault)
+        if (!ok || page < -1 || !fault)
             return fail(QStringLiteral("bad --fault %1 (want PAGE:KIND)").arg(faultText));
         faults.emplace_back(page, *fault);
     }
 
     sitesim::Server server(options);
-    for (const auto &[page, fault] : faults)
-        server.setFault(page, fault);
+    for (const auto &[page, fault] : faults) {
+        if (page < 0)
+            server.setStatusFault(fault);
+        else
+            server.setFault(page, fault);
+    }
     if (!server.start()) {
         std::fprintf(stderr, "site-sim: cannot listen on %s:%d\n", options.host.c_str(), options.port);
         return 1;

@@ -334,6 +334,16 @@ std::string PopupTestPage(int count, std::optional<long long> closeFirstAfterMs)
     return html;
 }
 
+std::string PopupFloodPage(int count)
+{
+    std::string html
+        = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>popup flood</title></head><body>\n"
+          "<script>\nfor (let i = 1; i <= ";
+    html += std::to_string(count);
+    html += "; ++i)\n  window.open('/popup?id=' + i, '_blank');\n</script>\n</body></html>\n";
+    return html;
+}
+
 std::string SineWav(int number)
 {
     constexpr std::uint32_t sampleRate = 22050;

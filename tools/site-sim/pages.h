@@ -26,6 +26,8 @@ std::string IndexPage();
 std::string MusicPage(int number);
 std::string PopupPage(const std::string &id, std::optional<long long> closeAfterMs);
 std::string PopupTestPage(int count, std::optional<long long> closeFirstAfterMs);
+// A page that asks for `count` new windows in a script loop, as a misbehaving page would.
+std::string PopupFloodPage(int count);
 // One second of a 16-bit mono sine tone at 440 * number Hz.
 std::string SineWav(int number);
 

@@ -13,14 +13,14 @@ constexpr std::size_t kRosterSize = 137;
 constexpr std::array<const char *, 16> kPrefixes = { "검은", "푸른", "붉은", "하얀", "작은", "큰", "새벽",
     "달빛", "별빛", "바람", "구름", "불꽃", "얼음", "그림자", "은빛", "황금" };
 constexpr std::array<const char *, 16> kNouns = { "달", "별", "숲", "강", "산", "늑대", "호랑이", "여우",
-    "용", "매", "곰", "사자", "기사", "궁수", "마녀", "방랑자" };
+    "용", "매", "곰", "사자", "기사", "사냥꾼", "마녀", "방랑자" };
 constexpr std::array<const char *, 16> kLatin = { "Arin", "Bela", "Cyrus", "Dane", "Elra", "Fenn", "Gale",
-    "Hana", "Ivo", "Jora", "Kael", "Lumi", "Mira", "Nox", "Orin", "Pax" };
+    "Hana", "Ivo", "Jora", "Keld", "Lumi", "Mira", "Nox", "Orin", "Pax" };
 constexpr std::array<const char *, 6> kServers
-    = { "아리엘", "카스피엘", "니나브", "루페온", "실리안", "아만" };
+    = { "가시골", "이슬언덕", "잿빛나루", "은방울숲", "물푸레", "서리재" };
 constexpr std::array<const char *, 7> kJobs
-    = { "검사", "궁수", "마법사", "사제", "암살자", "격투가", "창술사" };
-constexpr std::array<const char *, 3> kRaces = { "휴먼", "엘프", "드워프" };
+    = { "잿불검객", "덩굴술사", "늪지기", "이슬치유사", "바람추적자", "돌방패병", "가시창병" };
+constexpr std::array<const char *, 3> kRaces = { "골짜기인", "가시요정", "바위혈족" };
 constexpr std::array<const char *, 8> kTitles = { "용맹한 자", "숲의 수호자", "별을 쫓는 자", "강철의 의지",
     "새벽의 기사", "황금 사냥꾼", "심연을 본 자", "전장의 지배자" };
 constexpr std::array<const char *, 5> kExpeditions

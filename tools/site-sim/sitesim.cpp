@@ -258,6 +258,7 @@ struct Server::Impl {
     std::condition_variable wake;
     Options options;
     std::map<int, Fault> faults;
+    Fault statusFault = Fault::None;
     std::set<std::pair<std::string, int>> connections;
     std::size_t requests = 0;
     bool stopping = false;
@@ -300,6 +301,8 @@ struct Server::Impl {
 
     Fault faultFor(const httplib::Request &req) const
     {
+        if (req.path == "/status" && statusFault != Fault::None)
+            return statusFault;
         if (req.path == "/search") {
             if (const auto it
                 = faults.find(static_cast<int>(std::clamp(searchPageOf(req), -1LL, 1'000'000LL)));
@@ -488,6 +491,10 @@ void Server::Impl::installRoutes(HttpServer &server)
             std::clamp(numberParam(req, "count").value_or(2), 0LL, static_cast<long long>(kMaxPopups)));
         sendHtml(res, pages::PopupTestPage(count, numberParam(req, "closeFirst")), knobs());
     });
+    server.Get("/popupflood", [this](const Request &req, Response &res) {
+        const int count = static_cast<int>(std::clamp(numberParam(req, "count").value_or(200), 0LL, 1000LL));
+        sendHtml(res, pages::PopupFloodPage(count), knobs());
+    });
     server.Get(R"(/audio/([1-9])\.wav)", [](const Request &req, Response &res) {
         res.set_content(pages::SineWav(std::stoi(req.matches[1].str())), "audio/wav");
     });
@@ -624,10 +631,17 @@ void Server::setFault(int page, Fault fault)
         d->faults[page] = fault;
 }
 
+void Server::setStatusFault(Fault fault)
+{
+    std::lock_guard lock(d->mutex);
+    d->statusFault = fault;
+}
+
 void Server::clearFaults()
 {
     std::lock_guard lock(d->mutex);
     d->faults.clear();
+    d->statusFault = Fault::None;
 }
 
 std::size_t Server::connectionsAccepted() const

@@ -122,6 +122,8 @@ public:
     void setStatusBody(std::string body);
     // The fault for search page `page` (1-based page key); page 0 means every request.
     void setFault(int page, Fault fault);
+    // The fault for the status resource alone.
+    void setStatusFault(Fault fault);
     void clearFaults();
 
     // Counters since start (or the last reset).

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QWidget>
 
+class QIcon;
 class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
@@ -17,8 +18,9 @@ class Form2 final : public QWidget {
     Q_DISABLE_COPY_MOVE(Form2)
 
 public:
-    // The page must share the opener's profile for the requested page to load into it.
-    explicit Form2(QWebEngineProfile *profile);
+    // The page must share the opener's profile for the requested page to load into it. The icon is
+    // the program's; the module has no resources of its own.
+    Form2(QWebEngineProfile *profile, const QIcon &icon);
     ~Form2() override;
 
     // What the opener's createWindow hands back: the requested page loads here.

@@ -1,8 +1,7 @@
-#include "shell/form2.h"
-
-#include "shell/programicon.h"
+#include "music/form2.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QStyle>
 #include <QWebEnginePage>
@@ -27,7 +26,7 @@ QList<Form2 *> &registry()
 
 } // namespace
 
-Form2::Form2(QWebEngineProfile *profile)
+Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint)
     , m_pic2(new QWidget(this))
@@ -37,8 +36,10 @@ Form2::Form2(QWebEngineProfile *profile)
     // Only the main window decides when the program ends: closing the last pop-up while the main
     // window sits in the tray must not end it, and a pop-up left open must not keep it running.
     setAttribute(Qt::WA_QuitOnClose, false);
-    setWindowTitle(QString());
-    setWindowIcon(ProgramIcon());
+    // Blank in the title bar: Qt puts the application's name into an empty title, not into one
+    // of a single space.
+    setWindowTitle(QStringLiteral(" "));
+    setWindowIcon(icon);
     setFixedSize(kClientSize);
 
     m_pic2->setObjectName(QStringLiteral("pic2"));

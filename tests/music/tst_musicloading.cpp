@@ -1,0 +1,169 @@
+// How the program comes by its browser: the music module is loaded on the first music choice and
+// not before, and a missing or broken module costs the music and nothing else. This binary, like
+// the program, links no QtWebEngine library.
+
+#include "net/qtbridge.h"
+#include "search/siteconfig.h"
+#include "shell/musicstrip.h"
+#include "support/sitesimfixture.h"
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace thornvale;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// QtWebEngine needs a while to start its processes on a loaded two-core machine.
+constexpr int kPageTimeoutMs = 30000;
+
+bool webEngineMapped()
+{
+    QFile maps(u"/proc/self/maps"_s);
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngine");
+}
+
+// Every message while it lives, passed on to the handler before it as well.
+class MessageLog final {
+public:
+    MessageLog()
+    {
+        s_lines.clear();
+        s_previous = qInstallMessageHandler(record);
+    }
+    ~MessageLog() { qInstallMessageHandler(s_previous); }
+    Q_DISABLE_COPY_MOVE(MessageLog)
+
+    QStringList lines() const { return s_lines; }
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        s_lines.append(message);
+        s_previous(type, context, message);
+    }
+    static inline QStringList s_lines;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+} // namespace
+
+class TestMusicLoading final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_site = test::StartSiteSim();
+        QVERIFY(m_site);
+        m_moduleDir = qEnvironmentVariable("THORNVALE_MUSIC_MODULE_DIR");
+        QVERIFY2(!m_moduleDir.isEmpty(), "the test's environment names the module's folder");
+    }
+
+    void init()
+    {
+        qputenv("THORNVALE_MUSIC_MODULE_DIR", m_moduleDir.toLocal8Bit());
+        SiteConfig config = SiteConfig::compiledIn();
+        const QString base = QString::fromStdString(m_site->baseUrl());
+        config.searchBase = toU16(base);
+        config.characterBase = toU16(QString::fromStdString(m_site->characterBase()));
+        config.statusUrl = toU16(QString::fromStdString(m_site->statusUrl()));
+        config.musicUrls
+            = { toU16(base + u"/music1"_s), toU16(base + u"/music2"_s), toU16(base + u"/music3"_s) };
+        m_form = std::make_unique<Form1>(config);
+        QSignalSpy loaded(m_form.get(), &Form1::loadFinished);
+        m_form->load();
+        QVERIFY(loaded.wait(10000));
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_strip = m_form->pic1->findChild<MusicStrip *>();
+        QVERIFY(m_strip);
+    }
+
+    void cleanup()
+    {
+        // The music pages open pop-ups; the window's close path would end them, but it also ends
+        // the program.
+        if (m_strip)
+            m_strip->closePopups();
+        m_strip = nullptr;
+        m_form.reset();
+    }
+
+    // First, while the process is as the program is at start: nothing of QtWebEngine is mapped
+    // until the first choice, and loading it late leaves no warning about its late start.
+    void browserEngineArrivesWithTheFirstChoice()
+    {
+        QVERIFY(!webEngineMapped());
+        MessageLog log;
+        m_form->gayo->trigger();
+        QVERIFY(webEngineMapped());
+        QWidget *view = m_strip->view();
+        QVERIFY(view);
+        QCOMPARE(view->parentWidget(), m_form->pic1);
+        // The first view is where QtWebEngine would crash without a shared GL context.
+        QSignalSpy loaded(view, SIGNAL(loadFinished(bool)));
+        QVERIFY(loaded.wait(kPageTimeoutMs));
+        QVERIFY(loaded.first().first().toBool());
+        for (const QString &line : log.lines())
+            QVERIFY2(!line.contains(u"initialized from a plugin"_s), qPrintable(line));
+    }
+
+    void withoutTheModuleOnlyTheMusicIsGone_data()
+    {
+        QTest::addColumn<QByteArray>("fileContent"); // empty: no file at all
+        QTest::addColumn<QString>("cause"); // what the line names, in the folder
+        QTest::newRow("folder without it") << QByteArray() << u"not found in %1"_s;
+        QTest::newRow("file that is no library")
+            << QByteArray("not a library\n") << u"%1/thornvale-music.so"_s;
+    }
+
+    void withoutTheModuleOnlyTheMusicIsGone()
+    {
+        QFETCH(QByteArray, fileContent);
+        QFETCH(QString, cause);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        if (!fileContent.isEmpty()) {
+            QFile file(dir.filePath(u"thornvale-music.so"_s));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(fileContent);
+        }
+        qputenv("THORNVALE_MUSIC_MODULE_DIR", dir.path().toLocal8Bit());
+
+        MessageLog log;
+        m_form->gayo->trigger();
+        m_form->club->trigger();
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY2(log.lines().first().startsWith(u"thornvale: music unavailable: "_s),
+            qPrintable(log.lines().first()));
+        QVERIFY2(log.lines().first().contains(cause.arg(dir.path())), qPrintable(log.lines().first()));
+        QCOMPARE(m_strip->view(), nullptr);
+        QVERIFY(m_form->pic1->findChildren<QWidget *>().isEmpty());
+        QVERIFY(m_strip->popups().isEmpty());
+
+        // The rest of the window goes on as ever: a search, then the close path with no pop-ups.
+        QSignalSpy finished(m_form.get(), &Form1::searchFinished);
+        m_form->txtName->setText(u"토른"_s);
+        QTest::keyClick(m_form->txtName, Qt::Key_Return);
+        QVERIFY(finished.wait(10000));
+        QVERIFY(m_form->close());
+    }
+
+private:
+    std::unique_ptr<sitesim::Server> m_site;
+    QString m_moduleDir;
+    std::unique_ptr<Form1> m_form;
+    MusicStrip *m_strip = nullptr;
+};
+
+QTEST_MAIN(TestMusicLoading)
+#include "tst_musicloading.moc"

@@ -1,0 +1,228 @@
+// Every menu item of the real window, through the path the program takes: the link items and
+// "주소접속" into the browser launch (recorded here), the songs into the music strip (a recording
+// engine in place of the browser module), "트레이" into the notification area (trayer, under
+// Xvfb). Closing the window takes the tray icon and every pop-up with it.
+
+#include <QAction>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include "form1fixture.h"
+#include "music/musicengine.h"
+#include "shell/musicstrip.h"
+
+using thornvale::Form1;
+using namespace uitest;
+
+namespace {
+
+// Plays nothing: records what the strip asked for, and stands in for two open pop-ups.
+class RecordingEngine final : public thornvale::MusicEngine {
+public:
+    QWidget *createBrowser(QWidget *pic1, const QIcon &) override
+    {
+        auto *browser = new QWidget(pic1);
+        browser->setObjectName(QStringLiteral("WB"));
+        browser->setFocusPolicy(Qt::StrongFocus);
+        browser->show();
+        ++browsers;
+        return browser;
+    }
+    void navigate(QWidget *, const QUrl &address) override { played << address.toString(); }
+    QList<QWidget *> popups() const override { return m_popups; }
+    void closePopups() override
+    {
+        qDeleteAll(m_popups);
+        m_popups.clear();
+    }
+    void openPopups(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            auto *popup = new QWidget;
+            popup->show();
+            m_popups << popup;
+        }
+    }
+
+    int browsers = 0;
+    QStringList played;
+
+private:
+    QList<QWidget *> m_popups;
+};
+
+QString q16(const std::u16string &s)
+{
+    return thornvale::toQString(s);
+}
+
+} // namespace
+
+class TestForm1Menus : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+    void links_data();
+    void links();
+    void openCharacterPage();
+    void songsAndTabOrder();
+    void trayAndClose();
+
+private:
+    QAction *item(const char *name) const { return m_fx.form->findChild<QAction *>(QLatin1String(name)); }
+
+    Fixture m_fx;
+    RecordingEngine m_engine;
+    QStringList m_opened;
+    QProcess m_trayer;
+};
+
+void TestForm1Menus::initTestCase()
+{
+    const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
+    QVERIFY2(!trayer.isEmpty(), "trayer is needed for a notification area");
+    m_trayer.start(trayer, {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--widthtype"),
+                            QStringLiteral("request")});
+    QVERIFY(m_trayer.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 20000);
+}
+
+void TestForm1Menus::init()
+{
+    QVERIFY(m_fx.start());
+    Form1 &form = *m_fx.form;
+    m_opened.clear();
+    m_engine.played.clear();
+    m_engine.browsers = 0;
+    form.setBrowserLauncher([this](const QString &address) { m_opened << address; });
+    form.pic1->findChild<thornvale::MusicStrip *>()->useEngine(&m_engine);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+}
+
+void TestForm1Menus::cleanup()
+{
+    m_engine.closePopups();
+    m_fx.form.reset();
+    m_fx.site.reset();
+}
+
+void TestForm1Menus::cleanupTestCase()
+{
+    m_trayer.terminate();
+    m_trayer.waitForFinished();
+}
+
+void TestForm1Menus::links_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("caption");
+
+    const thornvale::SiteConfig &config = thornvale::SiteConfig::compiledIn();
+    for (int i = 0; i < 3; ++i) {
+        const auto &download = config.downloads[std::size_t(i)];
+        const QString name = QStringLiteral("Down%1").arg(i + 1);
+        QTest::newRow(qPrintable(name)) << name << q16(download.url) << q16(download.caption);
+    }
+    QTest::newRow("inven") << "inven" << q16(config.invenUrl) << QStringLiteral("토른인벤");
+    QTest::newRow("gong") << "gong" << q16(config.gongUrl) << QStringLiteral("토른공홈");
+    QTest::newRow("naver") << "naver" << q16(config.naverUrl) << QStringLiteral("네이버?");
+}
+
+void TestForm1Menus::links()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, address);
+    QFETCH(QString, caption);
+
+    QAction *action = item(name.toLatin1().constData());
+    QVERIFY(action);
+    QCOMPARE(action->text(), caption);
+    if (name.startsWith(QLatin1String("Down"))) {
+        static const QRegularExpression form(
+            QStringLiteral(R"(^.+/index\.php\?a=down&file_name=[^&]+\.exe&file_saved=0\.\d{8}_\d{10}$)"));
+        QVERIFY2(form.match(address).hasMatch(), qPrintable(address));
+    }
+    // Every click is one more launch.
+    action->trigger();
+    action->trigger();
+    QCOMPARE(m_opened, QStringList({address, address}));
+}
+
+void TestForm1Menus::openCharacterPage()
+{
+    Form1 &form = *m_fx.form;
+    QAction *gourl = item("gourl");
+    // No row selected: nothing to open.
+    gourl->trigger();
+    QVERIFY(m_opened.isEmpty());
+
+    QSignalSpy finished(&form, &Form1::searchFinished);
+    form.txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QVERIFY(finished.wait(30000));
+    selectRow(form, 3);
+    gourl->trigger();
+    QCOMPARE(m_opened, QStringList{cell(form, 3, 6)});
+}
+
+void TestForm1Menus::songsAndTabOrder()
+{
+    Form1 &form = *m_fx.form;
+    const thornvale::SiteConfig &config = thornvale::SiteConfig::compiledIn();
+    item("gayo")->trigger();
+    item("pop")->trigger();
+    item("club")->trigger();
+    QCOMPARE(m_engine.played, QStringList({QUrl(q16(config.musicUrls[0])).toString(),
+                                           QUrl(q16(config.musicUrls[1])).toString(),
+                                           QUrl(q16(config.musicUrls[2])).toString()}));
+    QCOMPARE(m_engine.browsers, 1);
+
+    // The browser takes pic1's place in the tab chain.
+    const QStringList names{QStringLiteral("txtName"), QStringLiteral("LV"), QStringLiteral("WB"),
+                            QStringLiteral("txtAdd"), QStringLiteral("Command1"), QStringLiteral("Command2"),
+                            QStringLiteral("txtnick"), QStringLiteral("Command3")};
+    QStringList chain;
+    QWidget *w = form.txtName;
+    do {
+        if (names.contains(w->objectName()) && !chain.contains(w->objectName()))
+            chain << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != form.txtName);
+    QCOMPARE(chain, names);
+}
+
+void TestForm1Menus::trayAndClose()
+{
+    Form1 &form = *m_fx.form;
+    auto visibleIcons = [&form] {
+        int n = 0;
+        for (const QSystemTrayIcon *icon : form.findChildren<QSystemTrayIcon *>())
+            n += icon->isVisible();
+        return n;
+    };
+    item("menu2")->trigger();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(visibleIcons(), 1);
+
+    m_engine.openPopups(2);
+    const QList<QPointer<QWidget>> popups{m_engine.popups().at(0), m_engine.popups().at(1)};
+    form.show();
+    QVERIFY(form.close());
+    QCOMPARE(visibleIcons(), 0);
+    for (const QPointer<QWidget> &popup : popups)
+        QVERIFY(popup.isNull());
+}
+
+QTEST_MAIN(TestForm1Menus)
+#include "tst_form1_menus.moc"
