@@ -1,4 +1,5 @@
-# The entry points: `make demo`, `make test`, `make bench`, `make asan`, `make fuzz`. Each
+# The entry points: `make demo`, `make test`, `make bench`, `make asan`, `make fuzz`,
+# `make package`, `make install-check`. Each
 # installs the Debian packages it needs first (`make deps`), so a fresh Debian 12 machine needs
 # nothing else.
 
@@ -6,13 +7,14 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6opengl6-dev \
 	qt6-qpa-plugins libgl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev \
 	xvfb xauth x11-apps imagemagick xdotool trayer fonts-noto-cjk g++-mingw-w64-x86-64 \
-	clang libclang-rt-14-dev libxcb1-dev qt6-translations-l10n
+	clang libclang-rt-14-dev libxcb1-dev qt6-translations-l10n \
+	librsvg2-bin help2man desktop-file-utils appstream lintian dpkg-dev file x11-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Seconds each fuzz harness runs for.
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps test demo bench asan fuzz clean
+.PHONY: deps test headless demo bench asan fuzz package install-check clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -27,6 +29,12 @@ test: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default
 	ctest --preset default
+
+# The GUI-free core, proved by building without the window, the shell and the music module.
+headless: deps
+	cmake --preset headless >/dev/null
+	cmake --build --preset headless
+	ctest --preset headless
 
 asan: deps
 	cmake --preset asan >/dev/null
@@ -49,6 +57,20 @@ bench: deps
 	build/bench/bench/thornvale-bench
 	bench/cli-latency.sh build/bench
 	bench/ui-figures.sh
+
+# The Debian package, build/package/thornvale_<version>_amd64.deb, checked by lintian.
+VERSION := $(shell sed -n 's/^project.thornvale VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+package: deps
+	cmake --preset package >/dev/null
+	cmake --build --preset package --target package
+	lintian --fail-on error build/package/thornvale_$(VERSION)_amd64.deb
+
+# cmake --install of the default build into a temporary prefix, the installed programs run from
+# there, the package's file list (tools/install-check.sh).
+install-check: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default
+	tools/install-check.sh build/default
 
 clean:
 	rm -rf build

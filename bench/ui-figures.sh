@@ -5,8 +5,10 @@
 #      bench/plainwindow.cpp builds, site-sim answering the status check at once; both windows'
 #      idle resident memory 2 s later (the program's before any music was chosen);
 #   2. bench/uiprobe.cpp, site-sim adding LATENCY ms (default 200) to every request: the 10-page
-#      search from Enter to searchFinished, the first music choice's longest event-loop stall,
-#      resident memory before and after it; then the connections site-sim accepted.
+#      search from Enter to searchFinished, the first music choice's longest event-loop stall;
+#      resident memory idle, after 10 and after 100 searches, after the first music choice, and
+#      with 8 pop-ups open and after closing them (the browser's helper processes apart); then the
+#      connections site-sim accepted.
 # The program's start-up aims at no more than 1.35 times the plain window's, its idle memory at no
 # more than 55 MiB.
 set -euo pipefail

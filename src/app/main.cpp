@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "search/siteconfig.h"
+#include "config/siteconfig.h"
 #include "shell/programicon.h"
 #include "ui/form1.h"
 #include "ui/qtkorean.h"

@@ -2,7 +2,8 @@
 
 #include <unistd.h>
 
-#include "net/qtbridge.h"
+#include "net/sitefetch.h"
+#include "qtbridge/qtbridge.h"
 #include "textout.h"
 
 namespace thornvale::cli {
@@ -17,14 +18,7 @@ CliSearchHost::CliSearchHost(std::u16string name, net::PageFetcher &fetcher, std
 
 AbortFetch CliSearchHost::fetchPage(const std::u16string &address, std::function<void(PageBody)> done)
 {
-    net::FetchHandle *handle = m_fetcher.FetchPage(toQString(address));
-    connect(handle, &net::FetchHandle::finished, this, [done = std::move(done)](const net::FetchResult &r) {
-        done(r.ok ? PageBody{toU16(r.text), {}, {}} : PageBody{std::nullopt, toU16(r.error), r.failure});
-    });
-    return [handle = QPointer<net::FetchHandle>(handle)] {
-        if (handle)
-            handle->abort();
-    };
+    return net::FetchPageBody(m_fetcher, toQString(address), this, std::move(done));
 }
 
 void CliSearchHost::pageFinished(const PageReport &report)

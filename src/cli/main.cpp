@@ -13,13 +13,14 @@
 #include <optional>
 
 #include "clihost.h"
+#include "config/siteconfig.h"
 #include "net/pagefetcher.h"
-#include "net/qtbridge.h"
+#include "net/sitefetch.h"
+#include "qtbridge/qtbridge.h"
 #include "search/characterpage.h"
 #include "search/ranklookup.h"
 #include "search/resultpage.h"
 #include "search/servicestatus.h"
-#include "search/siteconfig.h"
 #include "search/urlencode.h"
 #include "textout.h"
 
@@ -90,9 +91,9 @@ void printSearch(const Options &opt, const ResultTable &list, std::int32_t count
     std::vector<QStringList> rows;
     for (const ResultRow &row : list.rows())
         rows.push_back(cellsOf(row));
-    const QStringList header{QStringLiteral("번"), QStringLiteral("닉네임"), QStringLiteral("서버"),
-                             QStringLiteral("렙"), QStringLiteral("직업"), QStringLiteral("종족"),
-                             QStringLiteral("주소")};
+    QStringList header;
+    for (const std::u16string_view caption : ColumnCaptions)
+        header << toQString(caption);
     writeOut(formatTable(header, rows));
     writeOut(QStringLiteral("%1 characters, page counter %2\n").arg(list.count()).arg(counter));
 }
@@ -142,31 +143,49 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Thornvale character search from the shell.\n\n"
+        "Thornvale character search from the shell: the window's search, character\n"
+        "detail, rank lookup and service-status check, one command per run. Options may\n"
+        "stand before or after the command; every address defaults to the one compiled\n"
+        "into the program.\n"
+        "\n"
         "Commands:\n"
-        "  encode TEXT                         the URL-encoded form of TEXT\n"
-        "  url NAME PAGE                       the search address of NAME's page PAGE\n"
-        "  search NAME [--next-from M] [--json]  one run of ten result pages\n"
-        "  detail ADDRESS [--json]             a character page, scraped\n"
-        "  rank NICKNAME SERVER NAME [--next-from M]  where NICKNAME on SERVER stands\n"
-        "  status                              the operator's service status (exit 0 open, 1 closed, 2 unknown)"));
+        "  encode TEXT             Print TEXT URL-encoded, as a search address carries\n"
+        "                          it.\n"
+        "  url NAME PAGE           Print the search address of NAME's result page PAGE\n"
+        "                          (from 1).\n"
+        "  search NAME [--next-from M] [--json]\n"
+        "                          Read ten result pages and list the characters found\n"
+        "                          (number, nickname, server, level, class, race, page\n"
+        "                          address), then the page counter.\n"
+        "  detail ADDRESS [--json]\n"
+        "                          Read the character page at ADDRESS: title, server,\n"
+        "                          level line, class, equipment and grades.\n"
+        "  rank NICKNAME SERVER NAME [--next-from M]\n"
+        "                          Search NAME and print each row number at which\n"
+        "                          NICKNAME on SERVER stands.\n"
+        "  status                  Print the service status: \"open\", \"closed\" or\n"
+        "                          \"unknown: REASON\" (exit status 0, 1 or 2)."));
     parser.addHelpOption();
     parser.addVersionOption();
     const SiteConfig &compiled = SiteConfig::compiledIn();
     const QCommandLineOption searchBase(QStringLiteral("search-base"),
-                                        QStringLiteral("Search host; \"/search?keyword=\" is appended."),
+                                        QStringLiteral("Search host: addresses are URL/search?keyword=..."),
                                         QStringLiteral("URL"), toQString(compiled.searchBase));
     const QCommandLineOption characterBase(QStringLiteral("character-base"),
-                                           QStringLiteral("Character-page base address (ends in /characters/)."),
+                                           QStringLiteral("Character-page base, ending in /characters/."),
                                            QStringLiteral("URL"), toQString(compiled.characterBase));
-    const QCommandLineOption statusUrl(QStringLiteral("status-url"), QStringLiteral("Service-status address."),
+    const QCommandLineOption statusUrl(QStringLiteral("status-url"),
+                                       QStringLiteral("Address of the service status (status)."),
                                        QStringLiteral("URL"), toQString(compiled.statusUrl));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("JSON output (search, detail)."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("Print the result as one line of JSON (search, detail)."));
     const QCommandLineOption nextFrom(QStringLiteral("next-from"),
-                                      QStringLiteral("Run the next-pages entry from page counter M (pages M+1 to M+10)."),
+                                      QStringLiteral("Go on from page counter M: pages M+1 to M+10."),
                                       QStringLiteral("M"));
     parser.addOptions({searchBase, characterBase, statusUrl, json, nextFrom});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("encode, url, search, detail, rank or status"));
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("encode, url, search, detail, rank or status"),
+                                 QStringLiteral("command [arguments...]"));
     parser.process(app);
 
     Options opt;
@@ -241,11 +260,7 @@ int main(int argc, char *argv[])
     } else if (command == u"status") {
         if (!need(0))
             return usageError(parser, QStringLiteral("usage: status"));
-        fetcher.setTimeout(net::ServiceStatusDeadline);
-        auto *handle = fetcher.FetchPage(toQString(opt.config.statusUrl));
-        QObject::connect(handle, &net::FetchHandle::finished, &app, [&](const net::FetchResult &r) {
-            const StatusDecision d = r.ok ? DecideServiceStatus(view(r.text))
-                                          : StatusDecision{ServiceState::Unknown, toU16(r.error)};
+        net::CheckServiceStatus(toQString(opt.config.statusUrl), &app, [&](const StatusDecision &d) {
             switch (d.state) {
             case ServiceState::Open:
                 writeOut(QStringLiteral("open\n"));

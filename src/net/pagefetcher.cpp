@@ -76,17 +76,11 @@ bool isHttpStatusError(QNetworkReply::NetworkError e)
 // What the user is told of a transfer that broke off.
 FetchFailure classify(QNetworkReply::NetworkError e)
 {
-    switch (e) {
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::HostNotFoundError:
+    if (e == QNetworkReply::ConnectionRefusedError || e == QNetworkReply::HostNotFoundError)
         return FetchFailure::Unreachable;
-    case QNetworkReply::TimeoutError:
+    if (e == QNetworkReply::TimeoutError)
         return FetchFailure::TimedOut;
-    case QNetworkReply::RemoteHostClosedError:
-        return FetchFailure::Incomplete;
-    default:
-        return FetchFailure::Other;
-    }
+    return e == QNetworkReply::RemoteHostClosedError ? FetchFailure::Incomplete : FetchFailure::Other;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "search/fetchfailure.h"
 
+#include "search/decimal.h"
+
 namespace thornvale {
 
 std::u16string_view FailureCause(FetchFailure failure)
@@ -22,9 +24,8 @@ std::u16string_view FailureCause(FetchFailure failure)
 
 std::u16string SearchFailureMessage(int failedPages, FetchFailure first)
 {
-    const std::string count = std::to_string(failedPages);
     std::u16string text = u"검색 결과 페이지 ";
-    text.append(count.begin(), count.end());
+    text += Decimal(failedPages);
     text += u"개를 받지 못했습니다.\r\n";
     text += FailureCause(first);
     return text;

@@ -1,5 +1,7 @@
 #include "search/ranklookup.h"
 
+#include "search/decimal.h"
+
 namespace thornvale {
 
 bool RankRowMatches(const ResultList &list, int row, std::u16string_view nickname, std::u16string_view server)
@@ -18,8 +20,7 @@ int NextRankMatch(const ResultList &list, int from, std::u16string_view nickname
 
 std::u16string RankMessage(int rowNumber)
 {
-    const std::string digits = std::to_string(rowNumber);
-    std::u16string text(digits.begin(), digits.end());
+    std::u16string text = Decimal(rowNumber);
     text += u"번에 있습니다.";
     return text;
 }

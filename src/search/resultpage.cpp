@@ -1,5 +1,6 @@
 #include "search/resultpage.h"
 
+#include "search/decimal.h"
 #include "search/splitpick.h"
 #include "search/urlencode.h"
 
@@ -78,10 +79,6 @@ std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16strin
 
 std::u16string BuildSearchUrl(std::u16string_view addressStart, std::u16string_view name, long long page)
 {
-    auto decimal = [](auto v) {
-        const std::string s = std::to_string(v);
-        return std::u16string(s.begin(), s.end());
-    };
     // (page - 1) * 10 passes 64 bits near either end, so it is written as text: the distance of
     // page from 1, which always fits unsigned 64 bits, then a zero for the factor ten.
     const bool below = page < 1;
@@ -92,11 +89,11 @@ std::u16string BuildSearchUrl(std::u16string_view addressStart, std::u16string_v
     url += u"&dt=characters&sf=score&st=desc&start=";
     if (below)
         url += u'-';
-    url += decimal(distance);
+    url += Decimal(distance);
     if (distance != 0)
         url += u'0';
     url += u"&page=";
-    url += decimal(page);
+    url += Decimal(page);
     return url;
 }
 

@@ -3,19 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "search/decimal.h"
 #include "search/resultpage.h"
 
 namespace thornvale {
-
-namespace {
-
-std::u16string decimal(long long v)
-{
-    const std::string s = std::to_string(v);
-    return std::u16string(s.begin(), s.end());
-}
-
-} // namespace
 
 SearchPages::SearchPages(SearchEntry entry, SearchHost &host, ResultList &list, std::int32_t &pageCounter,
                          std::u16string addressStart, std::u16string characterBase)
@@ -149,7 +140,7 @@ void SearchPages::takePage(Slot &slot)
         report.outcome = PageReport::Outcome::NoHeading;
     } else {
         for (ScrapedRow &row : ScrapeSection(*section, m_characterBase)) {
-            m_list.append(decimal(m_list.count()));
+            m_list.append(Decimal(m_list.count()));
             m_list.setLastCell(ResultRow::Nickname, std::move(row.nickname));
             m_list.setLastCell(ResultRow::Server, std::move(row.server));
             m_list.setLastCell(ResultRow::Level, std::move(row.level));

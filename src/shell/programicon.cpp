@@ -19,6 +19,8 @@ QIcon ProgramIcon()
     }();
     Q_UNUSED(initialised);
 
+    // Renders of resources/thornvale.svg made at build time, like the icons installed for the
+    // desktop, so the window and the menu entry show the same picture.
     QIcon icon;
     icon.addFile(QStringLiteral(":/thornvale/icon32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/thornvale/icon16.png"), QSize(16, 16));

@@ -5,6 +5,8 @@
 #include "shell/traybackend_p.h"
 #include "shell/traynotification.h"
 
+#include "qtbridge/qtbridge.h"
+
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -17,8 +19,7 @@ namespace {
 
 QString fieldString(const char16_t *field, std::size_t width)
 {
-    const std::u16string text = FieldText(field, width);
-    return QString(reinterpret_cast<const QChar *>(text.data()), qsizetype(text.size()));
+    return toQString(FieldText(field, width));
 }
 
 std::int32_t messageFor(QSystemTrayIcon::ActivationReason reason)

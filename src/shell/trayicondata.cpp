@@ -108,8 +108,7 @@ std::string EncodeCp949(std::u16string_view text)
     // other bytes for the backslash and some controls and a filler for most Hangul syllables
     // outside KS X 1001.
     QStringEncoder encoder("windows-949", QStringConverter::Flag::Stateless);
-    const QByteArray bytes =
-        encoder.encode(QStringView(reinterpret_cast<const QChar *>(cleaned.data()), qsizetype(cleaned.size())));
+    const QByteArray bytes = encoder.encode(QStringView(cleaned));
     return std::string(bytes.constData(), std::size_t(bytes.size()));
 }
 

@@ -1,6 +1,7 @@
 #include "shell/traynotification.h"
 
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <utility>
 
@@ -41,9 +42,10 @@ void TrayNotificationHandler::message(std::int32_t mouseMessage)
     m_trayBusy = true;
     if (m_trayMessage == tray::kLeftButtonUp && m_showWindow) {
         // A failing show is skipped like any failing step here; the guard must still come down.
+        // Qt itself throws nothing but std::bad_alloc, so a standard exception is all there is.
         try {
             m_showWindow();
-        } catch (...) {
+        } catch (const std::exception &) {
         }
     }
     m_trayBusy = false;

@@ -14,8 +14,8 @@ bool InstallQtKorean()
     if (translator)
         return true;
     auto *loaded = new QTranslator(QCoreApplication::instance());
-    if (!loaded->load(QLocale(QLocale::Korean, QLocale::SouthKorea), QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!loaded->load(QLocale(QLocale::Korean, QLocale::SouthKorea), QStringLiteral("qtbase"),
+            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete loaded;
         return false;
     }

@@ -2,11 +2,12 @@
 // not before, and a missing or broken module costs the music and nothing else. This binary, like
 // the program, links no QtWebEngine library.
 
-#include "net/qtbridge.h"
-#include "search/siteconfig.h"
+#include "config/siteconfig.h"
+#include "qtbridge/qtbridge.h"
 #include "shell/musicstrip.h"
 #include "support/sitesimfixture.h"
 #include "ui/form1.h"
+#include "ui/form1controls.h"
 
 #include <QAction>
 #include <QFile>
@@ -19,6 +20,7 @@
 
 using namespace thornvale;
 using namespace Qt::StringLiterals;
+using uitest::ui;
 
 namespace {
 
@@ -84,7 +86,7 @@ private Q_SLOTS:
         QVERIFY(loaded.wait(10000));
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_strip = m_form->pic1->findChild<MusicStrip *>();
+        m_strip = ui(*m_form).pic1->findChild<MusicStrip *>();
         QVERIFY(m_strip);
     }
 
@@ -104,11 +106,11 @@ private Q_SLOTS:
     {
         QVERIFY(!webEngineMapped());
         MessageLog log;
-        m_form->gayo->trigger();
+        ui(*m_form).gayo->trigger();
         QVERIFY(webEngineMapped());
         QWidget *view = m_strip->view();
         QVERIFY(view);
-        QCOMPARE(view->parentWidget(), m_form->pic1);
+        QCOMPARE(view->parentWidget(), ui(*m_form).pic1);
         // The first view is where QtWebEngine would crash without a shared GL context.
         QSignalSpy loaded(view, SIGNAL(loadFinished(bool)));
         QVERIFY(loaded.wait(kPageTimeoutMs));
@@ -140,20 +142,20 @@ private Q_SLOTS:
         qputenv("THORNVALE_MUSIC_MODULE_DIR", dir.path().toLocal8Bit());
 
         MessageLog log;
-        m_form->gayo->trigger();
-        m_form->club->trigger();
+        ui(*m_form).gayo->trigger();
+        ui(*m_form).club->trigger();
         QCOMPARE(log.lines().size(), 1);
         QVERIFY2(log.lines().first().startsWith(u"thornvale: music unavailable: "_s),
             qPrintable(log.lines().first()));
         QVERIFY2(log.lines().first().contains(cause.arg(dir.path())), qPrintable(log.lines().first()));
         QCOMPARE(m_strip->view(), nullptr);
-        QVERIFY(m_form->pic1->findChildren<QWidget *>().isEmpty());
+        QVERIFY(ui(*m_form).pic1->findChildren<QWidget *>().isEmpty());
         QVERIFY(m_strip->popups().isEmpty());
 
         // The rest of the window goes on as ever: a search, then the close path with no pop-ups.
         QSignalSpy finished(m_form.get(), &Form1::searchFinished);
-        m_form->txtName->setText(u"토른"_s);
-        QTest::keyClick(m_form->txtName, Qt::Key_Return);
+        ui(*m_form).txtName->setText(u"토른"_s);
+        QTest::keyClick(ui(*m_form).txtName, Qt::Key_Return);
         QVERIFY(finished.wait(10000));
         QVERIFY(m_form->close());
     }

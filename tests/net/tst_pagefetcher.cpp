@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "net/pagefetcher.h"
-#include "net/qtbridge.h"
+#include "qtbridge/qtbridge.h"
 #include "search/resultpage.h"
 #include "support/sitesimfixture.h"
 

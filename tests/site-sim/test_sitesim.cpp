@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <set>
 #include <unistd.h>
@@ -112,6 +113,7 @@ TEST(Roster, AllTextsEncodeInEucKr)
         EXPECT_EQ(fromEucKr(encoded), page) << c.name;
     }
     EXPECT_EQ(sitesim::ToEucKr("가😀"), sitesim::ToEucKr("가") + "&#128512;");
+    EXPECT_EQ(sitesim::ToEucKr("a\xEA\xB0z"), "a?z"); // a sequence cut short is one "?", no reference
 }
 
 class SiteSim : public ::testing::Test {
@@ -294,7 +296,9 @@ TEST_F(SiteSim, FaultsAreObservable)
     EXPECT_EQ(get("/status")->status, 200);
 }
 
-// stop() must come back while a request hangs and a keep-alive connection sits idle.
+// stop() must come back while a request hangs and a keep-alive connection sits idle, and not
+// only once the hang (30 s here) or the wait for the idle connection's next request (site-sim's
+// keep-alive time-out, 30 s) has run out.
 TEST_F(SiteSim, HangOutlastsTheClientAndStopStillReturns)
 {
     auto idle = client();
@@ -305,7 +309,9 @@ TEST_F(SiteSim, HangOutlastsTheClientAndStopStillReturns)
     const auto hung = waiting.Get(searchPath("토른", 1));
     EXPECT_FALSE(hung);
     EXPECT_EQ(hung.error(), httplib::Error::Read);
+    const auto stopping = std::chrono::steady_clock::now();
     m_server->stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, std::chrono::seconds(5));
     EXPECT_FALSE(idle.Get("/status"));
 }
 

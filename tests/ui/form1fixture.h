@@ -12,7 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "net/qtbridge.h"
+#include "form1controls.h"
+#include "qtbridge/qtbridge.h"
 #include "site-sim/sitesim.h"
 #include "support/sitesimfixture.h"
 #include "ui/form1.h"
@@ -55,23 +56,23 @@ struct Fixture {
 
 inline QString cell(const thornvale::Form1 &form, int row, int column)
 {
-    return form.LV->model()->index(row, column).data().toString();
+    return ui(form).LV->model()->index(row, column).data().toString();
 }
 
 inline int rowCount(const thornvale::Form1 &form)
 {
-    return form.LV->model()->rowCount();
+    return ui(form).LV->model()->rowCount();
 }
 
 inline thornvale::ResultModel *model(thornvale::Form1 &form)
 {
-    return qobject_cast<thornvale::ResultModel *>(form.LV->model());
+    return qobject_cast<thornvale::ResultModel *>(ui(form).LV->model());
 }
 
 inline void selectRow(thornvale::Form1 &form, int row)
 {
-    form.LV->selectionModel()->select(
-        form.LV->model()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ui(form).LV->selectionModel()->select(
+        ui(form).LV->model()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 // The message box on top, if any.

@@ -55,10 +55,10 @@ void TestForm1Detail::init()
 {
     QVERIFY(m_fx.start());
     Form1 &form = *m_fx.form;
-    m_defaultColour = colourOf(form.LDitem[1]);
+    m_defaultColour = colourOf(ui(form).LDitem[1]);
     // The full roster, in order: row i is character i.
     QSignalSpy searched(&form, &Form1::searchFinished);
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 100);
 }
@@ -74,7 +74,7 @@ bool TestForm1Detail::showRow(int row)
     Form1 &form = *m_fx.form;
     selectRow(form, row);
     QSignalSpy done(&form, &Form1::detailFinished);
-    form.cmdcmd->trigger();
+    ui(form).cmdcmd->trigger();
     return done.size() == 1 || done.wait(10000);
 }
 
@@ -83,26 +83,26 @@ void TestForm1Detail::checkCharacter(const sitesim::Character &c)
     Form1 &form = *m_fx.form;
     for (int k = 1; k <= 20; ++k) {
         const bool has = std::size_t(k) <= c.items.size();
-        QCOMPARE(form.Litem[std::size_t(k)]->text(),
+        QCOMPARE(ui(form).Litem[std::size_t(k)]->text(),
             has ? q(c.items[std::size_t(k - 1)].name) : QStringLiteral("장비명"));
         if (k > 18)
             continue;
-        QCOMPARE(form.LDitem[std::size_t(k)]->text(),
+        QCOMPARE(ui(form).LDitem[std::size_t(k)]->text(),
             has ? q(c.items[std::size_t(k - 1)].grade) : QStringLiteral("등급"));
         if (has)
-            QCOMPARE(colourOf(form.LDitem[std::size_t(k)]), gradeColour(c.items[std::size_t(k - 1)].grade));
+            QCOMPARE(colourOf(ui(form).LDitem[std::size_t(k)]), gradeColour(c.items[std::size_t(k - 1)].grade));
     }
-    QCOMPARE(form.Label1[0]->text(), c.hasTitle ? q(c.title) : QStringLiteral("칭호"));
-    QCOMPARE(form.Label1[5]->text(), q(c.name));
-    QCOMPARE(form.Label1[4]->text(), c.serverWithAt ? q(c.server) : QStringLiteral("서버"));
+    QCOMPARE(ui(form).Label1[0]->text(), c.hasTitle ? q(c.title) : QStringLiteral("칭호"));
+    QCOMPARE(ui(form).Label1[5]->text(), q(c.name));
+    QCOMPARE(ui(form).Label1[4]->text(), c.serverWithAt ? q(c.server) : QStringLiteral("서버"));
     QStringList parts;
     for (std::size_t j = 0; j < 3; ++j)
         parts << (j < c.subParts.size() ? q(c.subParts[j]) : QString());
-    QCOMPARE(form.Label1[3]->text(), parts.join(Separator));
-    QCOMPARE(form.Label1[2]->text(), c.hasClass ? q(c.job) : QStringLiteral("직업( 3특성)"));
+    QCOMPARE(ui(form).Label1[3]->text(), parts.join(Separator));
+    QCOMPARE(ui(form).Label1[2]->text(), c.hasClass ? q(c.job) : QStringLiteral("직업( 3특성)"));
     // The headers follow their captions.
     for (int e : { 0, 2, 3, 4, 5 })
-        QCOMPARE(form.Label1[std::size_t(e)]->size(), form.Label1[std::size_t(e)]->sizeHint());
+        QCOMPARE(ui(form).Label1[std::size_t(e)]->size(), ui(form).Label1[std::size_t(e)]->sizeHint());
 }
 
 void TestForm1Detail::character_data()
@@ -133,18 +133,18 @@ void TestForm1Detail::secondCharacterWithFewerItems()
     QVERIFY(showRow(int(sitesim::kWith12Items)));
     std::array<QColor, 19> first;
     for (int k = 1; k <= 18; ++k)
-        first[std::size_t(k)] = colourOf(form.LDitem[std::size_t(k)]);
+        first[std::size_t(k)] = colourOf(ui(form).LDitem[std::size_t(k)]);
 
     QVERIFY(showRow(int(sitesim::kWith3Items)));
     checkCharacter(sitesim::Roster().at(sitesim::kWith3Items));
     for (int k = 4; k <= 12; ++k) {
-        QCOMPARE(form.Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
-        QCOMPARE(form.LDitem[std::size_t(k)]->text(), QStringLiteral("등급"));
+        QCOMPARE(ui(form).Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
+        QCOMPARE(ui(form).LDitem[std::size_t(k)]->text(), QStringLiteral("등급"));
         // Colours are never reset: the first character's grades still colour these rows.
-        QCOMPARE(colourOf(form.LDitem[std::size_t(k)]), first[std::size_t(k)]);
+        QCOMPARE(colourOf(ui(form).LDitem[std::size_t(k)]), first[std::size_t(k)]);
     }
     for (int k = 13; k <= 18; ++k)
-        QCOMPARE(colourOf(form.LDitem[std::size_t(k)]), m_defaultColour);
+        QCOMPARE(colourOf(ui(form).LDitem[std::size_t(k)]), m_defaultColour);
 }
 
 void TestForm1Detail::missingPartsShowDesignTexts()
@@ -153,19 +153,19 @@ void TestForm1Detail::missingPartsShowDesignTexts()
     // First a character with everything, then ones lacking one part each: no value of the first
     // may stay next to the new name.
     QVERIFY(showRow(0));
-    QVERIFY(form.Label1[0]->text() != QStringLiteral("칭호"));
+    QVERIFY(ui(form).Label1[0]->text() != QStringLiteral("칭호"));
     QVERIFY(showRow(4)); // no title
-    QCOMPARE(form.Label1[0]->text(), QStringLiteral("칭호"));
-    QCOMPARE(form.Label1[4]->text(), q(sitesim::Roster()[4].server));
+    QCOMPARE(ui(form).Label1[0]->text(), QStringLiteral("칭호"));
+    QCOMPARE(ui(form).Label1[4]->text(), q(sitesim::Roster()[4].server));
 
     QVERIFY(showRow(0));
     QVERIFY(showRow(6)); // server without its "@"
-    QCOMPARE(form.Label1[4]->text(), QStringLiteral("서버"));
+    QCOMPARE(ui(form).Label1[4]->text(), QStringLiteral("서버"));
 
     QVERIFY(showRow(0));
     QVERIFY(showRow(8)); // no class
-    QCOMPARE(form.Label1[2]->text(), QStringLiteral("직업( 3특성)"));
-    QCOMPARE(form.Label1[5]->text(), q(sitesim::Roster()[8].name));
+    QCOMPARE(ui(form).Label1[2]->text(), QStringLiteral("직업( 3특성)"));
+    QCOMPARE(ui(form).Label1[5]->text(), q(sitesim::Roster()[8].name));
 }
 
 void TestForm1Detail::failedFetch()
@@ -183,17 +183,17 @@ void TestForm1Detail::failedFetch()
     list->setLastCell(thornvale::ResultRow::Address, thornvale::toU16(deadAddress));
 
     QVERIFY(showRow(list->count() - 1));
-    QCOMPARE(form.Label1[3]->text(), QStringLiteral(" |  | "));
-    QCOMPARE(form.Label1[5]->text(), QStringLiteral("없는사람"));
-    QCOMPARE(form.Label1[0]->text(), QStringLiteral("칭호"));
-    QCOMPARE(form.Label1[4]->text(), QStringLiteral("서버"));
-    QCOMPARE(form.Label1[2]->text(), QStringLiteral("직업( 3특성)"));
+    QCOMPARE(ui(form).Label1[3]->text(), QStringLiteral(" |  | "));
+    QCOMPARE(ui(form).Label1[5]->text(), QStringLiteral("없는사람"));
+    QCOMPARE(ui(form).Label1[0]->text(), QStringLiteral("칭호"));
+    QCOMPARE(ui(form).Label1[4]->text(), QStringLiteral("서버"));
+    QCOMPARE(ui(form).Label1[2]->text(), QStringLiteral("직업( 3특성)"));
     for (int k = 1; k <= 20; ++k)
-        QCOMPARE(form.Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
+        QCOMPARE(ui(form).Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
     // The colours of the first character's grades stay.
     const auto &items = sitesim::Roster()[0].items;
     for (int k = 1; k <= 18; ++k)
-        QCOMPARE(colourOf(form.LDitem[std::size_t(k)]), gradeColour(items[std::size_t(k - 1)].grade));
+        QCOMPARE(colourOf(ui(form).LDitem[std::size_t(k)]), gradeColour(items[std::size_t(k - 1)].grade));
     // The user is told, after the panel was reset, that the page could not be had.
     QMessageBox *box = openMessageBox();
     QVERIFY(box);
@@ -207,14 +207,14 @@ void TestForm1Detail::noRowSelected()
 {
     Form1 &form = *m_fx.form;
     QVERIFY(showRow(2));
-    form.LV->clearSelection();
+    ui(form).LV->clearSelection();
     QSignalSpy done(&form, &Form1::detailFinished);
-    form.cmdcmd->trigger();
+    ui(form).cmdcmd->trigger();
     QTRY_COMPARE(done.size(), 1);
     // Nothing to fetch: the rows reset, the nickname stays, the level line has only separators.
-    QCOMPARE(form.Label1[5]->text(), q(sitesim::Roster()[2].name));
-    QCOMPARE(form.Label1[3]->text(), QStringLiteral(" |  | "));
-    QCOMPARE(form.Litem[1]->text(), QStringLiteral("장비명"));
+    QCOMPARE(ui(form).Label1[5]->text(), q(sitesim::Roster()[2].name));
+    QCOMPARE(ui(form).Label1[3]->text(), QStringLiteral(" |  | "));
+    QCOMPARE(ui(form).Litem[1]->text(), QStringLiteral("장비명"));
 }
 
 void TestForm1Detail::newerDetailReplacesOlder()
@@ -223,9 +223,9 @@ void TestForm1Detail::newerDetailReplacesOlder()
     m_fx.site->setLatency(std::chrono::milliseconds(300));
     QSignalSpy done(&form, &Form1::detailFinished);
     selectRow(form, 0);
-    form.cmdcmd->trigger();
+    ui(form).cmdcmd->trigger();
     selectRow(form, int(sitesim::kWith3Items));
-    form.cmdcmd->trigger();
+    ui(form).cmdcmd->trigger();
     QVERIFY(done.wait(10000));
     QCOMPARE(done.size(), 1);
     checkCharacter(sitesim::Roster().at(sitesim::kWith3Items));
@@ -238,16 +238,16 @@ void TestForm1Detail::searchDuringDetail()
     QSignalSpy done(&form, &Form1::detailFinished);
     QSignalSpy searched(&form, &Form1::searchFinished);
     selectRow(form, int(sitesim::kWith12Items));
-    form.cmdcmd->trigger();
+    ui(form).cmdcmd->trigger();
     // The search empties the list before the page arrives: the panel still shows the character,
     // but there is no selected row any more to take the nickname from.
-    form.txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    ui(form).txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(done.wait(10000));
     const sitesim::Character &c = sitesim::Roster().at(sitesim::kWith12Items);
-    QCOMPARE(form.Litem[12]->text(), q(c.items[11].name));
-    QCOMPARE(form.Label1[0]->text(), q(c.title));
-    QCOMPARE(form.Label1[5]->text(), QStringLiteral("닉네임"));
+    QCOMPARE(ui(form).Litem[12]->text(), q(c.items[11].name));
+    QCOMPARE(ui(form).Label1[0]->text(), q(c.title));
+    QCOMPARE(ui(form).Label1[5]->text(), QStringLiteral("닉네임"));
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 23);
 }

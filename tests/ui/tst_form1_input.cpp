@@ -101,25 +101,25 @@ void TestForm1Input::focusArrivalEmptiesServerBox()
     QFETCH(QString, how);
 
     Form1 &form = *m_fx.form;
-    form.txtAdd->setText(QStringLiteral("가시골"));
+    ui(form).txtAdd->setText(QStringLiteral("가시골"));
     if (how == QLatin1String("tab")) {
-        form.pic1->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(form.pic1->hasFocus());
-        QTest::keyClick(form.pic1, Qt::Key_Tab);
+        ui(form).pic1->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(ui(form).pic1->hasFocus());
+        QTest::keyClick(ui(form).pic1, Qt::Key_Tab);
     } else if (how == QLatin1String("backtab")) {
-        form.Command1->setEnabled(true);
-        form.Command1->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(form.Command1->hasFocus());
-        QTest::keyClick(form.Command1, Qt::Key_Backtab, Qt::ShiftModifier);
+        ui(form).Command1->setEnabled(true);
+        ui(form).Command1->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(ui(form).Command1->hasFocus());
+        QTest::keyClick(ui(form).Command1, Qt::Key_Backtab, Qt::ShiftModifier);
     } else {
-        QTest::mousePress(form.txtAdd, Qt::LeftButton);
+        QTest::mousePress(ui(form).txtAdd, Qt::LeftButton);
         // Emptied on arrival, before the button comes up.
-        QVERIFY(form.txtAdd->hasFocus());
-        QCOMPARE(form.txtAdd->text(), QString());
-        QTest::mouseRelease(form.txtAdd, Qt::LeftButton);
+        QVERIFY(ui(form).txtAdd->hasFocus());
+        QCOMPARE(ui(form).txtAdd->text(), QString());
+        QTest::mouseRelease(ui(form).txtAdd, Qt::LeftButton);
     }
-    QTRY_VERIFY(form.txtAdd->hasFocus());
-    QCOMPARE(form.txtAdd->text(), QString());
+    QTRY_VERIFY(ui(form).txtAdd->hasFocus());
+    QCOMPARE(ui(form).txtAdd->text(), QString());
 }
 
 void TestForm1Input::leavingNicknameBoxJumpsToServerBox_data()
@@ -136,30 +136,30 @@ void TestForm1Input::leavingNicknameBoxJumpsToServerBox()
     QFETCH(QString, how);
 
     Form1 &form = *m_fx.form;
-    QTest::mouseClick(form.txtnick, Qt::LeftButton);
-    QTRY_VERIFY(form.txtnick->hasFocus());
-    QTest::keyClicks(form.txtnick, QStringLiteral("Arin0"));
-    form.txtAdd->setText(QStringLiteral("가시골"));
+    QTest::mouseClick(ui(form).txtnick, Qt::LeftButton);
+    QTRY_VERIFY(ui(form).txtnick->hasFocus());
+    QTest::keyClicks(ui(form).txtnick, QStringLiteral("Arin0"));
+    ui(form).txtAdd->setText(QStringLiteral("가시골"));
 
     if (how == QLatin1String("tab"))
-        QTest::keyClick(form.txtnick, Qt::Key_Tab);
+        QTest::keyClick(ui(form).txtnick, Qt::Key_Tab);
     else if (how == QLatin1String("clickName"))
-        QTest::mouseClick(form.txtName, Qt::LeftButton);
+        QTest::mouseClick(ui(form).txtName, Qt::LeftButton);
     else
-        QTest::mouseClick(form.LV->viewport(), Qt::LeftButton);
+        QTest::mouseClick(ui(form).LV->viewport(), Qt::LeftButton);
 
-    QTRY_VERIFY(form.txtAdd->hasFocus());
-    QCOMPARE(form.txtAdd->text(), QString());
-    QCOMPARE(form.txtnick->text(), QStringLiteral("Arin0"));
+    QTRY_VERIFY(ui(form).txtAdd->hasFocus());
+    QCOMPARE(ui(form).txtAdd->text(), QString());
+    QCOMPARE(ui(form).txtnick->text(), QStringLiteral("Arin0"));
 }
 
 void TestForm1Input::windowSwitchLeavesFocusAlone()
 {
     Form1 &form = *m_fx.form;
-    QTest::mouseClick(form.txtnick, Qt::LeftButton);
-    QTRY_VERIFY(form.txtnick->hasFocus());
-    form.txtnick->setText(QStringLiteral("Arin0"));
-    form.txtAdd->setText(QStringLiteral("가시골"));
+    QTest::mouseClick(ui(form).txtnick, Qt::LeftButton);
+    QTRY_VERIFY(ui(form).txtnick->hasFocus());
+    ui(form).txtnick->setText(QStringLiteral("Arin0"));
+    ui(form).txtAdd->setText(QStringLiteral("가시골"));
 
     // Another window takes over and hands back: no jump, nothing emptied.
     QWidget other;
@@ -168,13 +168,13 @@ void TestForm1Input::windowSwitchLeavesFocusAlone()
     other.show();
     QApplication::setActiveWindow(&other);
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QVERIFY(!form.txtnick->hasFocus());
+    QVERIFY(!ui(form).txtnick->hasFocus());
     other.close();
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QTRY_VERIFY(form.txtnick->hasFocus());
-    QCOMPARE(form.focusWidget(), form.txtnick);
-    QCOMPARE(form.txtAdd->text(), QStringLiteral("가시골"));
+    QTRY_VERIFY(ui(form).txtnick->hasFocus());
+    QCOMPARE(form.focusWidget(), ui(form).txtnick);
+    QCOMPARE(ui(form).txtAdd->text(), QStringLiteral("가시골"));
 }
 
 void TestForm1Input::enterKeys_data()
@@ -206,8 +206,8 @@ void TestForm1Input::enterKeys()
     QLineEdit *edit = this->box(box);
     QTest::mouseClick(edit, Qt::LeftButton);
     QTRY_VERIFY(edit->hasFocus());
-    form.txtnick->setText(QStringLiteral("닉네임"));
-    form.txtAdd->setText(QStringLiteral("서버명"));
+    ui(form).txtnick->setText(QStringLiteral("닉네임"));
+    ui(form).txtAdd->setText(QStringLiteral("서버명"));
 
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
     QSignalSpy returned(edit, &QLineEdit::returnPressed);
@@ -235,9 +235,9 @@ void TestForm1Input::enterKeys()
     // The focus coming back into txtAdd with the window is no move of the user's and must not
     // empty the hint just put back.
     QApplication::setActiveWindow(&form);
-    QTRY_VERIFY(form.txtAdd->hasFocus());
-    QCOMPARE(form.txtnick->text(), QStringLiteral("닉네임"));
-    QCOMPARE(form.txtAdd->text(), QStringLiteral("서버명"));
+    QTRY_VERIFY(ui(form).txtAdd->hasFocus());
+    QCOMPARE(ui(form).txtnick->text(), QStringLiteral("닉네임"));
+    QCOMPARE(ui(form).txtAdd->text(), QStringLiteral("서버명"));
 }
 
 void TestForm1Input::doubleClickOpensPopup_data()
@@ -258,20 +258,20 @@ void TestForm1Input::doubleClickOpensPopup()
     Form1 &form = *m_fx.form;
     if (withRows) {
         QSignalSpy finished(&form, &Form1::searchFinished);
-        form.txtName->setText(QStringLiteral("토른"));
-        QTest::keyClick(form.txtName, Qt::Key_Return);
+        ui(form).txtName->setText(QStringLiteral("토른"));
+        QTest::keyClick(ui(form).txtName, Qt::Key_Return);
         QVERIFY(finished.wait(30000));
     }
-    QVERIFY(!form.menu34->isVisible());
+    QVERIFY(!ui(form).menu34->isVisible());
     const QPoint at(30, 10);
-    QTest::mouseDClick(form.LV->viewport(), button, {}, at);
+    QTest::mouseDClick(ui(form).LV->viewport(), button, {}, at);
     if (button != Qt::LeftButton) {
-        QVERIFY(!form.menu34->isVisible());
+        QVERIFY(!ui(form).menu34->isVisible());
         return;
     }
-    QTRY_VERIFY(form.menu34->isVisible());
-    QCOMPARE(form.menu34->pos(), form.LV->viewport()->mapToGlobal(at));
-    form.menu34->hide();
+    QTRY_VERIFY(ui(form).menu34->isVisible());
+    QCOMPARE(ui(form).menu34->pos(), ui(form).LV->viewport()->mapToGlobal(at));
+    ui(form).menu34->hide();
 }
 
 // Ctrl+C in the list copies the selected row whole, tab-separated.
@@ -279,13 +279,13 @@ void TestForm1Input::copyRow()
 {
     Form1 &form = *m_fx.form;
     QSignalSpy finished(&form, &Form1::searchFinished);
-    form.txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    ui(form).txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
     QGuiApplication::clipboard()->clear();
     selectRow(form, 2);
-    form.LV->setFocus();
-    QTest::keySequence(form.LV, QKeySequence::Copy);
+    ui(form).LV->setFocus();
+    QTest::keySequence(ui(form).LV, QKeySequence::Copy);
     QStringList cells;
     for (int c = 0; c < 7; ++c)
         cells << cell(form, 2, c);

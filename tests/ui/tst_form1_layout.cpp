@@ -1,5 +1,6 @@
 // The window as laid out: every control where the design puts it, with its text and state.
 
+#include <QAccessible>
 #include <QAction>
 #include <QFontDatabase>
 #include <QHeaderView>
@@ -12,11 +13,26 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include "net/qtbridge.h"
-#include "search/siteconfig.h"
+#include <functional>
+
+#include "config/siteconfig.h"
+#include "form1controls.h"
+#include "qtbridge/qtbridge.h"
 #include "ui/form1.h"
 
 using thornvale::Form1;
+using uitest::ui;
+
+namespace {
+
+// Where a widget lies on the client area, whichever of its widgets it is a child of.
+QRect onClient(const QWidget *w)
+{
+    const QWidget *client = w->window()->findChild<QWidget *>(QStringLiteral("client"));
+    return QRect(w->mapTo(client, QPoint(0, 0)), w->size());
+}
+
+} // namespace
 
 class TestForm1Layout : public QObject {
     Q_OBJECT
@@ -39,6 +55,7 @@ private Q_SLOTS:
     void tabOrder();
     void menuBar();
     void popupMenu();
+    void accessibleNames();
 
 private:
     Form1 *m_form = nullptr;
@@ -77,10 +94,10 @@ void TestForm1Layout::window()
     else if (families.contains(QStringLiteral("Noto Sans CJK KR")))
         QCOMPARE(m_form->font().family(), QStringLiteral("Noto Sans CJK KR"));
 
-    QCOMPARE(m_form->Timer2->interval(), 1024);
-    QVERIFY(!m_form->Timer2->isActive());
+    QCOMPARE(ui(*m_form).Timer2->interval(), 1024);
+    QVERIFY(!ui(*m_form).Timer2->isActive());
     QCOMPARE(m_form->pageCounter(), 0);
-    QCOMPARE(m_form->LV->model()->rowCount(), 0);
+    QCOMPARE(ui(*m_form).LV->model()->rowCount(), 0);
 }
 
 void TestForm1Layout::controls_data()
@@ -155,11 +172,11 @@ void TestForm1Layout::headerLabels()
     QFETCH(QPoint, topLeft);
     QFETCH(bool, bold);
 
-    QLabel *label = m_form->Label1[std::size_t(element)];
+    QLabel *label = ui(*m_form).Label1[std::size_t(element)];
     QVERIFY(label);
     QCOMPARE(label->objectName(), QStringLiteral("Label1_%1").arg(element));
     QCOMPARE(label->text(), text);
-    QCOMPARE(label->pos(), topLeft);
+    QCOMPARE(onClient(label).topLeft(), topLeft);
     QCOMPARE(label->font().bold(), bold);
     // Auto-sized: the label is as wide as its caption, whatever the face measures.
     QCOMPARE(label->size(), label->sizeHint());
@@ -188,11 +205,11 @@ void TestForm1Layout::grid()
     QFETCH(int, element);
     QFETCH(QPoint, itemPos);
 
-    QLabel *name = m_form->Litem[std::size_t(element)];
+    QLabel *name = ui(*m_form).Litem[std::size_t(element)];
     QVERIFY(name);
     QCOMPARE(name->objectName(), QStringLiteral("Litem_%1").arg(element));
     QCOMPARE(name->text(), QStringLiteral("장비명"));
-    QCOMPARE(name->geometry(), QRect(itemPos, QSize(180, 15)));
+    QCOMPARE(onClient(name), QRect(itemPos, QSize(180, 15)));
     QVERIFY(name->font().bold());
 
     auto *grade = m_form->findChild<QLabel *>(QStringLiteral("LDitem_%1").arg(element));
@@ -201,9 +218,9 @@ void TestForm1Layout::grid()
         return;
     }
     QVERIFY(grade);
-    QCOMPARE(grade, m_form->LDitem[std::size_t(element)]);
+    QCOMPARE(grade, ui(*m_form).LDitem[std::size_t(element)]);
     QCOMPARE(grade->text(), QStringLiteral("등급"));
-    QCOMPARE(grade->geometry(), QRect(itemPos + QPoint(0, 16), QSize(180, 15)));
+    QCOMPARE(onClient(grade), QRect(itemPos + QPoint(0, 16), QSize(180, 15)));
     QVERIFY(grade->font().bold());
 }
 
@@ -235,7 +252,7 @@ void TestForm1Layout::lines()
 
     auto *line = m_form->findChild<QWidget *>(name);
     QVERIFY(line);
-    QCOMPARE(line->geometry(), geometry);
+    QCOMPARE(onClient(line), geometry);
 
     // The line's colour is the role's: look at the pixel it paints.
     const QImage image = line->grab().toImage();
@@ -245,20 +262,20 @@ void TestForm1Layout::lines()
 
 void TestForm1Layout::colours()
 {
-    QCOMPARE(m_form->pic1->backgroundRole(), QPalette::Base);
-    QCOMPARE(m_form->pic1->foregroundRole(), QPalette::Text);
-    QVERIFY(m_form->pic1->autoFillBackground());
-    QCOMPARE(m_form->LV->backgroundRole(), QPalette::Base);
-    QCOMPARE(m_form->LV->foregroundRole(), QPalette::Text);
-    QCOMPARE(m_form->Label1[5]->foregroundRole(), QPalette::Highlight);
+    QCOMPARE(ui(*m_form).pic1->backgroundRole(), QPalette::Base);
+    QCOMPARE(ui(*m_form).pic1->foregroundRole(), QPalette::Text);
+    QVERIFY(ui(*m_form).pic1->autoFillBackground());
+    QCOMPARE(ui(*m_form).LV->backgroundRole(), QPalette::Base);
+    QCOMPARE(ui(*m_form).LV->foregroundRole(), QPalette::Text);
+    QCOMPARE(ui(*m_form).Label1[5]->foregroundRole(), QPalette::Highlight);
 }
 
 // A long nickname grows to the right under the server label: hidden where that label paints,
 // showing again past it.
 void TestForm1Layout::longNicknameRunsUnderServer()
 {
-    QLabel *nickname = m_form->Label1[5];
-    QLabel *server = m_form->Label1[4];
+    QLabel *nickname = ui(*m_form).Label1[5];
+    QLabel *server = ui(*m_form).Label1[4];
     QWidget *panel = server->parentWidget();
     QCOMPARE(nickname->parentWidget(), panel);
     QVERIFY(panel->children().indexOf(server) > panel->children().indexOf(nickname));
@@ -290,41 +307,41 @@ void TestForm1Layout::longNicknameRunsUnderServer()
 
 void TestForm1Layout::columns()
 {
-    QHeaderView *header = m_form->LV->header();
+    QHeaderView *header = ui(*m_form).LV->header();
     const QStringList captions = { QStringLiteral("번"), QStringLiteral("닉네임"), QStringLiteral("서버"),
         QStringLiteral("렙"), QStringLiteral("직업"), QStringLiteral("종족"), QStringLiteral("주소") };
     const QList<int> widths = { 27, 67, 87, 33, 87, 73, 0 };
     QCOMPARE(header->count(), 7);
     for (int c = 0; c < 7; ++c) {
-        QCOMPARE(m_form->LV->model()->headerData(c, Qt::Horizontal).toString(), captions[c]);
+        QCOMPARE(ui(*m_form).LV->model()->headerData(c, Qt::Horizontal).toString(), captions[c]);
         QCOMPARE(header->sectionSize(c), widths[c]);
         QVERIFY(!header->isSectionHidden(c));
-        const auto align = m_form->LV->model()
+        const auto align = ui(*m_form).LV->model()
                                ->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)
                                .value<Qt::Alignment>();
         QVERIFY(align.testFlag(Qt::AlignLeft));
     }
     QVERIFY(header->isVisible());
     // Six readable columns are wider than the list: it scrolls sideways.
-    QVERIFY(header->length() > m_form->LV->viewport()->width());
+    QVERIFY(header->length() > ui(*m_form).LV->viewport()->width());
 }
 
 void TestForm1Layout::tabOrder()
 {
-    const QList<QWidget *> expected = { m_form->txtName, m_form->LV, m_form->pic1, m_form->txtAdd,
-        m_form->Command1, m_form->Command2, m_form->txtnick, m_form->Command3 };
+    const QList<QWidget *> expected = { ui(*m_form).txtName, ui(*m_form).LV, ui(*m_form).pic1, ui(*m_form).txtAdd,
+        ui(*m_form).Command1, ui(*m_form).Command2, ui(*m_form).txtnick, ui(*m_form).Command3 };
     QList<QWidget *> chain;
-    QWidget *w = m_form->txtName;
+    QWidget *w = ui(*m_form).txtName;
     do {
         if (expected.contains(w) && !chain.contains(w))
             chain << w;
         w = w->nextInFocusChain();
-    } while (w != m_form->txtName);
+    } while (w != ui(*m_form).txtName);
     QCOMPARE(chain, expected);
     for (QWidget *focusable : expected)
         QVERIFY(focusable->focusPolicy() & Qt::TabFocus);
     // First show: the focus is in the name box.
-    QCOMPARE(m_form->focusWidget(), m_form->txtName);
+    QCOMPARE(m_form->focusWidget(), ui(*m_form).txtName);
 }
 
 void TestForm1Layout::menuBar()
@@ -337,29 +354,29 @@ void TestForm1Layout::menuBar()
     };
     const QList<QAction *> top = m_form->menuBar()->actions();
     QCOMPARE(captions(top), (QStringList { QStringLiteral("트레이"), QStringLiteral("메뉴") }));
-    QCOMPARE(top[0], m_form->menu2);
-    QVERIFY(!m_form->menu2->menu());
-    QCOMPARE(top[1]->menu(), m_form->menu);
+    QCOMPARE(top[0], ui(*m_form).menu2);
+    QVERIFY(!ui(*m_form).menu2->menu());
+    QCOMPARE(top[1]->menu(), ui(*m_form).menu);
 
-    QCOMPARE(captions(m_form->menu->actions()),
+    QCOMPARE(captions(ui(*m_form).menu->actions()),
         (QStringList { QStringLiteral("노래"), QStringLiteral("유틸리티"), QStringLiteral("홈페이지") }));
-    QCOMPARE(m_form->menu->actions()[0]->menu(), m_form->mm2);
-    QCOMPARE(m_form->menu->actions()[1]->menu(), m_form->umenu);
-    QCOMPARE(m_form->menu->actions()[2]->menu(), m_form->mm3);
-    QCOMPARE(m_form->mm2->actions(), (QList<QAction *> { m_form->gayo, m_form->pop, m_form->club }));
-    QCOMPARE(captions(m_form->mm2->actions()),
+    QCOMPARE(ui(*m_form).menu->actions()[0]->menu(), ui(*m_form).mm2);
+    QCOMPARE(ui(*m_form).menu->actions()[1]->menu(), ui(*m_form).umenu);
+    QCOMPARE(ui(*m_form).menu->actions()[2]->menu(), ui(*m_form).mm3);
+    QCOMPARE(ui(*m_form).mm2->actions(), (QList<QAction *> { ui(*m_form).gayo, ui(*m_form).pop, ui(*m_form).club }));
+    QCOMPARE(captions(ui(*m_form).mm2->actions()),
         (QStringList { QStringLiteral("가요"), QStringLiteral("팝송"), QStringLiteral("클럽") }));
-    QCOMPARE(m_form->umenu->actions(), (QList<QAction *> { m_form->Down1, m_form->Down2, m_form->Down3 }));
+    QCOMPARE(ui(*m_form).umenu->actions(), (QList<QAction *> { ui(*m_form).Down1, ui(*m_form).Down2, ui(*m_form).Down3 }));
     const auto &downloads = thornvale::SiteConfig::compiledIn().downloads;
     for (int i = 0; i < 3; ++i)
         QCOMPARE(
-            m_form->umenu->actions()[i]->text(), thornvale::toQString(downloads[std::size_t(i)].caption));
-    QCOMPARE(m_form->mm3->actions(), (QList<QAction *> { m_form->inven, m_form->gong, m_form->naver }));
-    QCOMPARE(captions(m_form->mm3->actions()),
+            ui(*m_form).umenu->actions()[i]->text(), thornvale::toQString(downloads[std::size_t(i)].caption));
+    QCOMPARE(ui(*m_form).mm3->actions(), (QList<QAction *> { ui(*m_form).inven, ui(*m_form).gong, ui(*m_form).naver }));
+    QCOMPARE(captions(ui(*m_form).mm3->actions()),
         (QStringList { QStringLiteral("토른인벤"), QStringLiteral("토른공홈"), QStringLiteral("네이버?") }));
 
-    for (QAction *a : { m_form->menu2, m_form->gayo, m_form->pop, m_form->club, m_form->Down1, m_form->Down2,
-             m_form->Down3, m_form->inven, m_form->gong, m_form->naver }) {
+    for (QAction *a : { ui(*m_form).menu2, ui(*m_form).gayo, ui(*m_form).pop, ui(*m_form).club, ui(*m_form).Down1, ui(*m_form).Down2,
+             ui(*m_form).Down3, ui(*m_form).inven, ui(*m_form).gong, ui(*m_form).naver }) {
         QVERIFY(a->isEnabled());
         QVERIFY(a->isVisible());
         QVERIFY(a->shortcut().isEmpty());
@@ -368,15 +385,47 @@ void TestForm1Layout::menuBar()
 
 void TestForm1Layout::popupMenu()
 {
-    QCOMPARE(m_form->menu34->title(), QStringLiteral("메에뉴"));
-    QCOMPARE(m_form->menu34->actions(), (QList<QAction *> { m_form->gourl, m_form->cmdcmd }));
-    QCOMPARE(m_form->gourl->text(), QStringLiteral("주소접속"));
-    QCOMPARE(m_form->cmdcmd->text(), QStringLiteral("바로검색"));
+    QCOMPARE(ui(*m_form).menu34->title(), QStringLiteral("메에뉴"));
+    QCOMPARE(ui(*m_form).menu34->actions(), (QList<QAction *> { ui(*m_form).gourl, ui(*m_form).cmdcmd }));
+    QCOMPARE(ui(*m_form).gourl->text(), QStringLiteral("주소접속"));
+    QCOMPARE(ui(*m_form).cmdcmd->text(), QStringLiteral("바로검색"));
     // Never in the menu bar, at any depth.
     const QList<QMenu *> inBar = m_form->menuBar()->findChildren<QMenu *>();
-    QVERIFY(!inBar.contains(m_form->menu34));
+    QVERIFY(!inBar.contains(ui(*m_form).menu34));
     for (QAction *a : m_form->menuBar()->actions())
-        QVERIFY(a->menu() != m_form->menu34);
+        QVERIFY(a->menu() != ui(*m_form).menu34);
+}
+
+// Every control a screen reader meets says what it is for.
+void TestForm1Layout::accessibleNames()
+{
+    QStringList unnamed;
+    std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+        const QAccessible::State state = node->state();
+        const QAccessible::Role role = node->role();
+        const bool interactive = (state.focusable && !state.invisible) || role == QAccessible::PushButton
+            || role == QAccessible::EditableText || role == QAccessible::MenuItem;
+        if (interactive && node->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << QStringLiteral("%1 (role %2)").arg(node->object() ? node->object()->objectName() : QString()).arg(int(role));
+        for (int i = 0; i < node->childCount(); ++i) {
+            if (QAccessibleInterface *child = node->child(i))
+                walk(child);
+        }
+    };
+    walk(QAccessible::queryAccessibleInterface(m_form));
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+
+    const QList<std::pair<QWidget *, QString>> named{
+        {ui(*m_form).txtName, QStringLiteral("캐릭터 이름")}, {ui(*m_form).txtnick, QStringLiteral("닉네임")},
+        {ui(*m_form).txtAdd, QStringLiteral("서버명")},     {ui(*m_form).LV, QStringLiteral("검색 결과")},
+        {ui(*m_form).pic1, QStringLiteral("음악")},         {ui(*m_form).Command3, QStringLiteral("상세검색")},
+    };
+    for (const auto &[widget, name] : named)
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
+    // An equipment label speaks its scraped name and says which piece it is.
+    QAccessibleInterface *item = QAccessible::queryAccessibleInterface(ui(*m_form).Litem[7]);
+    QCOMPARE(item->text(QAccessible::Name), QStringLiteral("장비명"));
+    QCOMPARE(item->text(QAccessible::Description), QStringLiteral("장비 7"));
 }
 
 QTEST_MAIN(TestForm1Layout)

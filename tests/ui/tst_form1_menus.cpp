@@ -104,7 +104,7 @@ void TestForm1Menus::init()
     m_engine.played.clear();
     m_engine.browsers = 0;
     form.setBrowserLauncher([this](const QString &address) { m_opened << address; });
-    form.pic1->findChild<thornvale::MusicStrip *>()->useEngine(&m_engine);
+    ui(form).pic1->findChild<thornvale::MusicStrip *>()->useEngine(&m_engine);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 }
@@ -168,8 +168,8 @@ void TestForm1Menus::openCharacterPage()
     QVERIFY(m_opened.isEmpty());
 
     QSignalSpy finished(&form, &Form1::searchFinished);
-    form.txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    ui(form).txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
     selectRow(form, 3);
     gourl->trigger();
@@ -193,12 +193,12 @@ void TestForm1Menus::songsAndTabOrder()
                             QStringLiteral("txtAdd"), QStringLiteral("Command1"), QStringLiteral("Command2"),
                             QStringLiteral("txtnick"), QStringLiteral("Command3")};
     QStringList chain;
-    QWidget *w = form.txtName;
+    QWidget *w = ui(form).txtName;
     do {
         if (names.contains(w->objectName()) && !chain.contains(w->objectName()))
             chain << w->objectName();
         w = w->nextInFocusChain();
-    } while (w != form.txtName);
+    } while (w != ui(form).txtName);
     QCOMPARE(chain, names);
 }
 

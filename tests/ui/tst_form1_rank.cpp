@@ -124,14 +124,14 @@ void TestForm1Rank::messages()
 
     Form1 &form = *m_fx.form;
     fill(rows);
-    form.txtnick->setText(nickname);
-    form.txtAdd->setText(server);
+    ui(form).txtnick->setText(nickname);
+    ui(form).txtAdd->setText(server);
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
-    form.Command3->click();
+    ui(form).Command3->click();
     QCOMPARE(runToEnd(finished), expected);
     QCOMPARE(finished.size(), 1);
-    QCOMPARE(form.txtnick->text(), QStringLiteral("닉네임"));
-    QCOMPARE(form.txtAdd->text(), QStringLiteral("서버명"));
+    QCOMPARE(ui(form).txtnick->text(), QStringLiteral("닉네임"));
+    QCOMPARE(ui(form).txtAdd->text(), QStringLiteral("서버명"));
     QCOMPARE(form.results().count(), rows.size());
 }
 
@@ -140,15 +140,15 @@ void TestForm1Rank::boxesReadAgainForEveryRow()
     Form1 &form = *m_fx.form;
     fill({ { QStringLiteral("A"), QStringLiteral("s") }, { QStringLiteral("B"), QStringLiteral("s") },
         { QStringLiteral("A"), QStringLiteral("s") } });
-    form.txtnick->setText(QStringLiteral("A"));
-    form.txtAdd->setText(QStringLiteral("s"));
+    ui(form).txtnick->setText(QStringLiteral("A"));
+    ui(form).txtAdd->setText(QStringLiteral("s"));
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
-    form.Command3->click();
+    ui(form).Command3->click();
 
     QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 5000);
     QCOMPARE(openMessageBox()->text(), QStringLiteral("0번에 있습니다."));
     // Changed while the first box is up: the rows after it are compared with the new text.
-    form.txtnick->setText(QStringLiteral("B"));
+    ui(form).txtnick->setText(QStringLiteral("B"));
     openMessageBox()->accept();
     QCOMPARE(runToEnd(finished), QStringList { QStringLiteral("1번에 있습니다.") });
 }
@@ -162,16 +162,16 @@ void TestForm1Rank::searchDuringMessageBox()
         rows << qMakePair(
             i % 10 == 0 ? QStringLiteral("A") : QStringLiteral("x%1").arg(i), QStringLiteral("s"));
     fill(rows);
-    form.txtnick->setText(QStringLiteral("A"));
-    form.txtAdd->setText(QStringLiteral("s"));
+    ui(form).txtnick->setText(QStringLiteral("A"));
+    ui(form).txtAdd->setText(QStringLiteral("s"));
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
     QSignalSpy searched(&form, &Form1::searchFinished);
-    form.Command3->click();
+    ui(form).Command3->click();
     QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 5000);
     QCOMPARE(openMessageBox()->text(), QStringLiteral("0번에 있습니다."));
 
     // A search replaces the list with one short row while the box is up.
-    form.txtName->setText(QStringLiteral("Arin0"));
+    ui(form).txtName->setText(QStringLiteral("Arin0"));
     form.Command1_Click();
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 1);
@@ -179,23 +179,23 @@ void TestForm1Rank::searchDuringMessageBox()
     openMessageBox()->accept();
     QCOMPARE(runToEnd(finished), QStringList {});
     QCOMPARE(finished.size(), 1);
-    QCOMPARE(form.txtnick->text(), QStringLiteral("닉네임"));
+    QCOMPARE(ui(form).txtnick->text(), QStringLiteral("닉네임"));
 }
 
 void TestForm1Rank::afterRealSearch()
 {
     Form1 &form = *m_fx.form;
     QSignalSpy searched(&form, &Form1::searchFinished);
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 100);
 
     // The number the message gives is the number the row shows.
     const sitesim::Character &c = sitesim::Roster().at(99);
-    form.txtnick->setText(q(c.name));
-    form.txtAdd->setText(q(c.server));
+    ui(form).txtnick->setText(q(c.name));
+    ui(form).txtAdd->setText(q(c.server));
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
-    form.Command3->click();
+    ui(form).Command3->click();
     QCOMPARE(runToEnd(finished), QStringList { cell(form, 99, 0) + QStringLiteral("번에 있습니다.") });
 }
 

@@ -56,16 +56,16 @@ QList<int> TestForm1Search::step(QChar s)
     QSignalSpy finished(&form, &Form1::searchFinished);
     switch (s.unicode()) {
     case 'E':
-        QTest::keyClick(form.txtName, Qt::Key_Return);
+        QTest::keyClick(ui(form).txtName, Qt::Key_Return);
         break;
     case 'F':
-        form.Command1->click();
+        ui(form).Command1->click();
         break;
     case 'N':
-        form.Command2->click();
+        ui(form).Command2->click();
         break;
     case 'k':
-        QTest::keyClick(form.txtName, Qt::Key_A);
+        QTest::keyClick(ui(form).txtName, Qt::Key_A);
         return {};
     }
     if (!finished.wait(30000))
@@ -116,7 +116,7 @@ void TestForm1Search::entries()
             last = requested;
     }
     QCOMPARE(last, pages);
-    QCOMPARE(m_fx.form->Command1->isEnabled(), command1);
+    QCOMPARE(ui(*m_fx.form).Command1->isEnabled(), command1);
     QCOMPARE(m_fx.form->pageCounter(), counter);
 }
 
@@ -140,7 +140,7 @@ void TestForm1Search::rowsNumberedAcrossPages()
     QFETCH(int, rows);
 
     Form1 &form = *m_fx.form;
-    form.txtName->setText(name);
+    ui(form).txtName->setText(name);
     for (const QChar s : steps)
         QCOMPARE(step(s).size(), 10);
 
@@ -175,15 +175,15 @@ void TestForm1Search::keyPressResetsCounter()
     QFETCH(QString, textAfter);
 
     Form1 &form = *m_fx.form;
-    form.txtName->setText(QStringLiteral("토른"));
+    ui(form).txtName->setText(QStringLiteral("토른"));
     QCOMPARE(step(QLatin1Char('E')).size(), 10);
     QCOMPARE(form.pageCounter(), 10);
 
-    QTest::keyClick(form.txtName, Qt::Key(key));
+    QTest::keyClick(ui(form).txtName, Qt::Key(key));
     QCOMPARE(form.pageCounter(), 0);
     QVERIFY(!form.isSearching());
     // The box still types the key.
-    QCOMPARE(form.txtName->text(), textAfter);
+    QCOMPARE(ui(form).txtName->text(), textAfter);
     QCOMPARE(rowCount(form), 23);
 }
 
@@ -198,8 +198,8 @@ void TestForm1Search::keyPressMidRunEndsIt()
     QSignalSpy pages(&form, &Form1::searchPageFinished);
     QSignalSpy finished(&form, &Form1::searchFinished);
 
-    form.txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    ui(form).txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(pages.wait(10000));
     const int shown = rowCount(form);
     QCOMPARE(shown, 10);
@@ -207,8 +207,8 @@ void TestForm1Search::keyPressMidRunEndsIt()
     // Hangul arrives through the input method, as committed text.
     QInputMethodEvent typed;
     typed.setCommitString(QStringLiteral("달빛"));
-    QCoreApplication::sendEvent(form.txtName, &typed);
-    QCOMPARE(form.txtName->text(), QStringLiteral("토른달빛"));
+    QCoreApplication::sendEvent(ui(form).txtName, &typed);
+    QCOMPARE(ui(form).txtName->text(), QStringLiteral("토른달빛"));
     QVERIFY(!form.isSearching());
     QCOMPARE(form.pageCounter(), 0);
     QVERIFY(!pages.wait(1000));
@@ -250,7 +250,7 @@ void TestForm1Search::failedPagesAreTold()
             m_fx.site->setFault(page, fault);
     }
     QSignalSpy finished(&form, &Form1::searchFinished);
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
 
     QMessageBox *box = openMessageBox();
@@ -286,26 +286,26 @@ void TestForm1Search::windowWorksDuringSlowSearch()
     QList<bool> busyAtPage;
     connect(&form, &Form1::searchPageFinished, this, [&] {
         rowsAtPage << rowCount(form);
-        busyAtPage << (form.LV->viewport()->cursor().shape() == Qt::BusyCursor);
+        busyAtPage << (ui(form).LV->viewport()->cursor().shape() == Qt::BusyCursor);
     });
     QSignalSpy finished(&form, &Form1::searchFinished);
 
-    form.txtName->clear();
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    ui(form).txtName->clear();
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(form.isSearching());
-    QCOMPARE(form.LV->viewport()->cursor().shape(), Qt::BusyCursor);
+    QCOMPARE(ui(form).LV->viewport()->cursor().shape(), Qt::BusyCursor);
     ticker.start();
     QTRY_VERIFY_WITH_TIMEOUT(rowsAtPage.size() >= 1, 10000);
     // Typing into another box while the run is in flight.
-    QTest::keyClicks(form.txtnick, QStringLiteral("xyz"));
-    QVERIFY(form.txtnick->text().endsWith(QStringLiteral("xyz")));
+    QTest::keyClicks(ui(form).txtnick, QStringLiteral("xyz"));
+    QVERIFY(ui(form).txtnick->text().endsWith(QStringLiteral("xyz")));
     QVERIFY(form.isSearching());
 
     QVERIFY(finished.wait(30000));
     QVERIFY(ticksDuringRun > 0);
     QCOMPARE(rowsAtPage, (QList<int> { 10, 20, 30, 40, 50, 60, 70, 80, 90, 100 }));
     QCOMPARE(busyAtPage, QList<bool>(10, true));
-    QVERIFY(form.LV->viewport()->cursor().shape() != Qt::BusyCursor);
+    QVERIFY(ui(form).LV->viewport()->cursor().shape() != Qt::BusyCursor);
 }
 
 void TestForm1Search::newerSearchReplacesOlder()
@@ -315,13 +315,13 @@ void TestForm1Search::newerSearchReplacesOlder()
     QSignalSpy finished(&form, &Form1::searchFinished);
     QSignalSpy pages(&form, &Form1::searchPageFinished);
 
-    form.txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    ui(form).txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(pages.size() >= 1, 10000);
     QVERIFY(form.isSearching());
 
-    form.txtName->setText(QStringLiteral("Arin"));
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    ui(form).txtName->setText(QStringLiteral("Arin"));
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
 
     // Only one run finished, and only its rows are in the list.

@@ -98,7 +98,7 @@ void TestForm1Startup::statusDecides()
     }
     QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 10000);
     QCOMPARE(loaded.first().first().toBool(), open);
-    QCOMPARE(form.Timer2->isActive(), open);
+    QCOMPARE(ui(form).Timer2->isActive(), open);
     QVERIFY(!form.isVisible());
     QCOMPARE(form.pageCounter(), 1);
 }
@@ -131,7 +131,7 @@ void TestForm1Startup::closedServiceMessage()
     QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 5000);
     QCOMPARE(loaded.first().first().toBool(), false);
     QVERIFY(!form.isVisible());
-    QVERIFY(!form.Timer2->isActive());
+    QVERIFY(!ui(form).Timer2->isActive());
     QTRY_VERIFY(!openMessageBox());
 }
 
@@ -139,14 +139,14 @@ void TestForm1Startup::focusTimerTicksOnce()
 {
     QVERIFY(m_fx.start());
     Form1 &form = *m_fx.form;
-    QVERIFY(form.Timer2->isActive());
+    QVERIFY(ui(form).Timer2->isActive());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // The user wanders off before the tick; the tick brings the focus back once.
-    form.Command2->setFocus();
-    QCOMPARE(form.focusWidget(), form.Command2);
-    QTRY_COMPARE_WITH_TIMEOUT(form.focusWidget(), form.txtName, 5000);
-    QVERIFY(!form.Timer2->isActive());
+    ui(form).Command2->setFocus();
+    QCOMPARE(form.focusWidget(), ui(form).Command2);
+    QTRY_COMPARE_WITH_TIMEOUT(form.focusWidget(), ui(form).txtName, 5000);
+    QVERIFY(!ui(form).Timer2->isActive());
 }
 
 void TestForm1Startup::closingEndsWorkInFlight()
@@ -156,7 +156,7 @@ void TestForm1Startup::closingEndsWorkInFlight()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     m_fx.site->setLatency(std::chrono::milliseconds(300));
-    QTest::keyClick(form.txtName, Qt::Key_Return);
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
     QVERIFY(form.isSearching());
 
     QSignalSpy closing(&form, &Form1::closing);
@@ -165,7 +165,7 @@ void TestForm1Startup::closingEndsWorkInFlight()
     QCOMPARE(closing.size(), 1);
     QVERIFY(!form.isVisible());
     QVERIFY(!form.isSearching());
-    QCOMPARE(form.LV->viewport()->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(ui(form).LV->viewport()->cursor().shape(), Qt::ArrowCursor);
     // Nothing of the run arrives after the close.
     QVERIFY(!pages.wait(1000));
 }

@@ -63,12 +63,12 @@ void TestForm1TitleBars::blankTitleBars()
         if (box == QLatin1String("failed"))
             m_fx.site->stop();
         QSignalSpy finished(&form, &Form1::searchFinished);
-        QTest::keyClick(form.txtName, Qt::Key_Return);
+        QTest::keyClick(ui(form).txtName, Qt::Key_Return);
         QVERIFY(finished.wait(30000));
         if (box == QLatin1String("rank")) {
-            form.txtnick->setText(cell(form, 0, 1));
-            form.txtAdd->setText(cell(form, 0, 2));
-            form.Command3->click();
+            ui(form).txtnick->setText(cell(form, 0, 1));
+            ui(form).txtAdd->setText(cell(form, 0, 2));
+            ui(form).Command3->click();
         }
     }
     QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 10000);

@@ -1,6 +1,9 @@
 #include "pages.h"
 
+#include "search/urlencode.h"
+
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -17,37 +20,6 @@ void append(std::string &out, std::initializer_list<std::string_view> parts)
 {
     for (std::string_view part : parts)
         out += part;
-}
-
-// The length of the UTF-8 sequence that starts with `lead`, or 0 for a byte that cannot start one.
-std::size_t sequenceLength(unsigned char lead)
-{
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
-std::uint32_t codePoint(std::string_view sequence)
-{
-    const auto byte
-        = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(sequence[k])); };
-    switch (sequence.size()) {
-    case 1:
-        return byte(0);
-    case 2:
-        return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
-    case 3:
-        return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
-    default:
-        return ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6)
-            | (byte(3) & 0x3F);
-    }
 }
 
 class Converter {
@@ -81,13 +53,15 @@ void putLittleEndian(std::string &out, std::uint32_t value, int bytes)
 
 std::string ToEucKr(std::string_view utf8)
 {
-    Converter converter("EUC-KR", "UTF-8");
+    // The core's decoder settles what a broken sequence is: each one becomes a single U+FFFD.
+    std::u16string text = thornvale::FromUtf8(utf8);
+    Converter converter("EUC-KR", std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE");
     if (!converter.valid())
         return std::string(utf8);
 
-    std::string out(utf8.size() + 16, '\0');
-    char *in = const_cast<char *>(utf8.data());
-    std::size_t inLeft = utf8.size();
+    std::string out(text.size() * 2 + 16, '\0');
+    char *in = reinterpret_cast<char *>(text.data());
+    std::size_t inLeft = text.size() * sizeof(char16_t);
     std::size_t used = 0;
     while (inLeft > 0) {
         char *outPtr = out.data() + used;
@@ -100,21 +74,18 @@ std::string ToEucKr(std::string_view utf8)
             out.resize(out.size() * 2);
             continue;
         }
-        // A character EUC-KR lacks, or a broken sequence: reference the one, replace the other,
-        // and go on after it.
-        const std::size_t length = sequenceLength(static_cast<unsigned char>(*in));
-        bool whole = length > 1 && length <= inLeft;
-        for (std::size_t k = 1; whole && k < length; ++k)
-            whole = (static_cast<unsigned char>(in[k]) & 0xC0) == 0x80;
-        std::string replacement = "?";
-        std::size_t skip = 1;
-        if (whole) {
-            replacement = "&#" + std::to_string(codePoint(std::string_view(in, length))) + ";";
-            skip = length;
-        }
-        out.resize(std::max(out.size(), used + replacement.size() + inLeft * 2 + 16));
+        // A character EUC-KR lacks: a numeric reference, except that U+FFFD stands for bytes that
+        // were no character at all and goes out as "?". Either way go on after it.
+        const auto *unit = reinterpret_cast<const char16_t *>(in);
+        const bool pair = inLeft >= 2 * sizeof(char16_t) && unit[0] >= 0xD800 && unit[0] <= 0xDBFF;
+        const char32_t codePoint
+            = pair ? 0x10000 + ((char32_t(unit[0]) - 0xD800) << 10) + (char32_t(unit[1]) - 0xDC00) : unit[0];
+        const std::string replacement
+            = codePoint == 0xFFFD ? std::string("?") : "&#" + std::to_string(codePoint) + ";";
+        out.resize(std::max(out.size(), used + replacement.size() + inLeft + 16));
         std::copy(replacement.begin(), replacement.end(), out.begin() + static_cast<std::ptrdiff_t>(used));
         used += replacement.size();
+        const std::size_t skip = (pair ? 2 : 1) * sizeof(char16_t);
         in += skip;
         inLeft -= skip;
     }

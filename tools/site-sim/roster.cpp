@@ -34,6 +34,9 @@ constexpr std::array<const char *, 12> kItemKinds = { "장검", "투구", "갑�
 // one short.
 std::string nameOf(std::size_t i)
 {
+    // One nickname of twelve syllables, longer than the detail panel leaves room for.
+    if (i == 9)
+        return "가시골짜기이슬을모으는자";
     if (i % 6 == 1) {
         const std::size_t k = i / 6;
         switch (k % 3) {

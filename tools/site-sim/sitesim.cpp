@@ -1,15 +1,11 @@
 #include "site-sim/sitesim.h"
 
+#include "httpadapter.h"
 #include "pages.h"
 
 #include <httplib.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -37,11 +33,6 @@ constexpr int kMaxPopups = 20;
 
 using Milliseconds = std::chrono::milliseconds;
 
-Milliseconds toMilliseconds(time_t sec, time_t usec)
-{
-    return Milliseconds(static_cast<long long>(sec) * 1000 + static_cast<long long>(usec) / 1000);
-}
-
 std::optional<long long> numberParam(const httplib::Request &req, const char *key)
 {
     if (!req.has_param(key))
@@ -65,182 +56,6 @@ long long searchPageOf(const httplib::Request &req)
     return 1;
 }
 
-void addressOf(const sockaddr_storage &address, std::string &ip, int &port)
-{
-    char text[INET6_ADDRSTRLEN] = {};
-    if (address.ss_family == AF_INET) {
-        const auto &v4 = reinterpret_cast<const sockaddr_in &>(address);
-        inet_ntop(AF_INET, &v4.sin_addr, text, sizeof text);
-        port = ntohs(v4.sin_port);
-    } else if (address.ss_family == AF_INET6) {
-        const auto &v6 = reinterpret_cast<const sockaddr_in6 &>(address);
-        inet_ntop(AF_INET6, &v6.sin6_addr, text, sizeof text);
-        port = ntohs(v6.sin6_port);
-    }
-    ip = text;
-}
-
-// httplib's request processing over a connection whose socket we know. httplib waits out the
-// whole keep-alive time-out on an idle connection before it lets its server stop; holding the
-// sockets lets stop() shut them down and return at once.
-class SocketStream final : public httplib::Stream {
-public:
-    SocketStream(int fd, Milliseconds readTimeout, Milliseconds writeTimeout)
-        : m_fd(fd)
-        , m_readTimeout(readTimeout)
-        , m_writeTimeout(writeTimeout)
-    {
-    }
-
-    bool is_readable() const override { return ready(POLLIN, m_readTimeout); }
-    bool is_writable() const override { return ready(POLLOUT, m_writeTimeout); }
-
-    ssize_t read(char *ptr, size_t size) override
-    {
-        if (!is_readable())
-            return -1;
-        ssize_t n = 0;
-        do {
-            n = ::recv(m_fd, ptr, size, 0);
-        } while (n < 0 && errno == EINTR);
-        return n;
-    }
-
-    using httplib::Stream::write;
-    ssize_t write(const char *ptr, size_t size) override
-    {
-        if (!is_writable())
-            return -1;
-        ssize_t n = 0;
-        do {
-            n = ::send(m_fd, ptr, size, MSG_NOSIGNAL);
-        } while (n < 0 && errno == EINTR);
-        return n;
-    }
-
-    void get_remote_ip_and_port(std::string &ip, int &port) const override
-    {
-        sockaddr_storage address {};
-        socklen_t length = sizeof address;
-        if (::getpeername(m_fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-            addressOf(address, ip, port);
-    }
-
-    void get_local_ip_and_port(std::string &ip, int &port) const override
-    {
-        sockaddr_storage address {};
-        socklen_t length = sizeof address;
-        if (::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-            addressOf(address, ip, port);
-    }
-
-    socket_t socket() const override { return m_fd; }
-
-private:
-    bool ready(short events, Milliseconds timeout) const
-    {
-        pollfd entry { m_fd, events, 0 };
-        int result = 0;
-        do {
-            result = ::poll(&entry, 1, static_cast<int>(timeout.count()));
-        } while (result < 0 && errno == EINTR);
-        if (result <= 0)
-            return false;
-        // A shut-down or reset socket still polls readable (recv then reports the end) but
-        // never writable.
-        return (events & POLLIN) ? true : (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
-    }
-
-    int m_fd;
-    Milliseconds m_readTimeout;
-    Milliseconds m_writeTimeout;
-};
-
-class ConnectionRegistry {
-public:
-    // False once closing: a connection accepted in the last moment is not served.
-    bool add(int fd)
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_closing)
-            return false;
-        m_fds.insert(fd);
-        return true;
-    }
-
-    // After this the socket is the caller's alone to close; closeAll() never sees a reused number.
-    void remove(int fd)
-    {
-        std::lock_guard lock(m_mutex);
-        m_fds.erase(fd);
-    }
-
-    void closeAll()
-    {
-        std::lock_guard lock(m_mutex);
-        m_closing = true;
-        for (int fd : m_fds)
-            ::shutdown(fd, SHUT_RDWR);
-    }
-
-    void reopen()
-    {
-        std::lock_guard lock(m_mutex);
-        m_closing = false;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::set<int> m_fds;
-    bool m_closing = false;
-};
-
-class HttpServer final : public httplib::Server {
-public:
-    explicit HttpServer(ConnectionRegistry &registry)
-        : m_registry(registry)
-    {
-    }
-
-private:
-    bool process_and_close_socket(socket_t sock) override
-    {
-        bool served = false;
-        // Headers and body leave in separate writes; with Nagle's algorithm the body would wait
-        // for the client's delayed acknowledgement on every reused connection.
-        int yes = 1;
-        ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        if (m_registry.add(sock)) {
-            SocketStream stream(sock, toMilliseconds(read_timeout_sec_, read_timeout_usec_),
-                toMilliseconds(write_timeout_sec_, write_timeout_usec_));
-            std::size_t remaining = keep_alive_max_count_;
-            while (svr_sock_ != INVALID_SOCKET && remaining > 0 && nextRequestArrives(sock)) {
-                bool connectionClosed = false;
-                served = process_request(stream, remaining == 1, connectionClosed, nullptr);
-                if (!served || connectionClosed)
-                    break;
-                --remaining;
-            }
-            m_registry.remove(sock);
-        }
-        ::shutdown(sock, SHUT_RDWR);
-        ::close(sock);
-        return served;
-    }
-
-    bool nextRequestArrives(int fd) const
-    {
-        pollfd entry { fd, POLLIN, 0 };
-        int result = 0;
-        do {
-            result = ::poll(&entry, 1, static_cast<int>(keep_alive_timeout_sec_ * 1000));
-        } while (result < 0 && errno == EINTR);
-        return result > 0;
-    }
-
-    ConnectionRegistry &m_registry;
-};
-
 } // namespace
 
 struct Server::Impl {
@@ -263,7 +78,6 @@ struct Server::Impl {
     std::size_t requests = 0;
     bool stopping = false;
 
-    ConnectionRegistry registry;
     std::unique_ptr<HttpServer> http;
     std::thread thread;
     std::atomic<int> port { 0 };
@@ -330,7 +144,7 @@ struct Server::Impl {
     httplib::Server::HandlerResponse preRoute(const httplib::Request &req, httplib::Response &res);
     void applyFault(Fault fault, const httplib::Request &req, httplib::Response &res, const Knobs &k);
     void serveFixture(const std::string &name, httplib::Response &res, const Knobs &k) const;
-    void installRoutes(HttpServer &server);
+    void installRoutes(httplib::Server &server);
     bool prepare();
 };
 
@@ -446,7 +260,7 @@ void Server::Impl::serveFixture(const std::string &name, httplib::Response &res,
         res.set_content(content.str(), "application/octet-stream");
 }
 
-void Server::Impl::installRoutes(HttpServer &server)
+void Server::Impl::installRoutes(httplib::Server &server)
 {
     using httplib::Request;
     using httplib::Response;
@@ -506,8 +320,7 @@ bool Server::Impl::prepare()
         std::lock_guard lock(mutex);
         stopping = false;
     }
-    registry.reopen();
-    http = std::make_unique<HttpServer>(registry);
+    http = std::make_unique<HttpServer>();
     installRoutes(*http);
     // httplib closes a connection after 5 requests or 5 idle seconds by default; a page run must
     // be able to use one connection throughout.
@@ -577,8 +390,7 @@ void Server::stop()
     }
     d->wake.notify_all();
     if (d->http)
-        d->http->stop();
-    d->registry.closeAll();
+        d->http->stopAndDisconnect();
     if (d->thread.joinable())
         d->thread.join();
 }

@@ -83,7 +83,7 @@ std::string SearchPageHtml(const std::string &keyword, long long page, const std
 std::string CharacterPageHtml(const Character &character);
 
 // UTF-8 to EUC-KR, as the server encodes its pages. A character EUC-KR lacks becomes an HTML
-// numeric reference, as browsers submit and servers echo them.
+// numeric reference, as browsers submit and servers echo them; a broken UTF-8 sequence becomes "?".
 std::string ToEucKr(std::string_view utf8);
 
 struct Options {

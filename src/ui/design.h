@@ -1,7 +1,9 @@
 #pragma once
 
+// How the window's design maps onto Qt: its unit, the twip, and its colour roles.
+
+#include <QPalette>
 #include <QRect>
-#include <QtMath>
 
 namespace thornvale {
 
@@ -20,5 +22,15 @@ constexpr QRect pxRect(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));
 }
+
+// The desktop colour roles the layout is drawn in, as the Qt palette names them:
+//   window background -> Base, window text -> Text, highlight -> Highlight,
+//   active border -> Mid (the palette has no border role; Mid is what styles draw frames with).
+namespace design {
+constexpr QPalette::ColorRole WindowBackground = QPalette::Base;
+constexpr QPalette::ColorRole WindowText = QPalette::Text;
+constexpr QPalette::ColorRole Highlight = QPalette::Highlight;
+constexpr QPalette::ColorRole ActiveBorder = QPalette::Mid;
+} // namespace design
 
 } // namespace thornvale

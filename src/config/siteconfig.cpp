@@ -1,4 +1,4 @@
-#include "search/siteconfig.h"
+#include "config/siteconfig.h"
 
 #include "siteconfig_defaults.h"
 

@@ -1,0 +1,43 @@
+#include "net/sitefetch.h"
+
+#include <QPointer>
+
+#include "net/pagefetcher.h"
+#include "qtbridge/qtbridge.h"
+
+namespace thornvale::net {
+
+PageBody ToPageBody(const FetchResult &result)
+{
+    if (result.ok)
+        return {toU16(result.text), {}, FetchFailure::None};
+    return {std::nullopt, toU16(result.error), result.failure};
+}
+
+AbortFetch FetchPageBody(PageFetcher &fetcher, const QString &address, QObject *context,
+                         std::function<void(PageBody)> done)
+{
+    FetchHandle *handle = fetcher.FetchPage(address);
+    QObject::connect(handle, &FetchHandle::finished, context,
+                     [done = std::move(done)](const FetchResult &result) { done(ToPageBody(result)); });
+    return [handle = QPointer<FetchHandle>(handle)] {
+        if (handle)
+            handle->abort();
+    };
+}
+
+void CheckServiceStatus(const QString &statusUrl, QObject *owner, std::function<void(StatusDecision)> done)
+{
+    auto *fetcher = new PageFetcher(owner);
+    fetcher->setTimeout(ServiceStatusDeadline);
+    FetchHandle *handle = fetcher->FetchPage(statusUrl);
+    QObject::connect(handle, &FetchHandle::finished, fetcher,
+                     [fetcher, done = std::move(done)](const FetchResult &result) {
+                         fetcher->deleteLater();
+                         done(result.ok ? DecideServiceStatus(view(result.text))
+                                        : StatusDecision{ServiceState::Unknown,
+                                                         u"the status request failed: " + toU16(result.error)});
+                     });
+}
+
+} // namespace thornvale::net

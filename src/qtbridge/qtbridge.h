@@ -1,0 +1,30 @@
+#pragma once
+
+// The one crossing between Qt's text and the core's: QString and std::u16string hold the same
+// UTF-16 code units, so a view costs nothing and a copy is a plain copy.
+
+#include <QString>
+#include <QStringView>
+
+#include <string>
+#include <string_view>
+
+namespace thornvale {
+
+// The string's code units in place; valid while the string lives unchanged.
+inline std::u16string_view view(QStringView s)
+{
+    return {s.utf16(), std::size_t(s.size())};
+}
+
+inline std::u16string toU16(const QString &s)
+{
+    return s.toStdU16String();
+}
+
+inline QString toQString(std::u16string_view s)
+{
+    return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+
+} // namespace thornvale
