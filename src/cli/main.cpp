@@ -165,8 +165,8 @@ int main(int argc, char *argv[])
         "                          NICKNAME on SERVER stands.\n"
         "  status                  Print the service status: \"open\", \"closed\" or\n"
         "                          \"unknown: REASON\" (exit status 0, 1 or 2)."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const SiteConfig &compiled = SiteConfig::compiledIn();
     const QCommandLineOption searchBase(QStringLiteral("search-base"),
                                         QStringLiteral("Search host: addresses are URL/search?keyword=..."),
@@ -186,7 +186,18 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("encode, url, search, detail, rank or status"),
                                  QStringLiteral("command [arguments...]"));
-    parser.process(app);
+    // parse() rather than process(): an unknown option is a usage error like any other (exit 2),
+    // not Qt's own exit 1.
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser, parser.errorText());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        writeOut(parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        writeOut(QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
+        return 0;
+    }
 
     Options opt;
     opt.config.searchBase = toU16(parser.value(searchBase));

@@ -108,6 +108,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::newRow("no command") << QStringList{};
         QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")};
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("status"), QStringLiteral("--frobnicate")};
+        QTest::newRow("option without its value") << QStringList{QStringLiteral("status"), QStringLiteral("--status-url")};
         QTest::newRow("url without page") << QStringList{QStringLiteral("url"), QStringLiteral("abc")};
         QTest::newRow("url page not a number")
             << QStringList{QStringLiteral("url"), QStringLiteral("abc"), QStringLiteral("x")};
