@@ -28,12 +28,16 @@ public:
     void pageFinished(const PageReport &report) override;
     void runFinished() override;
 
+    // Pages of the run that could not be fetched (a page without the heading marker was fetched).
+    int fetchFailures() const { return m_fetchFailures; }
+
 private:
     std::u16string m_name;
     net::PageFetcher &m_fetcher;
     std::function<void()> m_done;
     bool m_progress;
     int m_pages = 0;
+    int m_fetchFailures = 0;
 };
 
 } // namespace thornvale::cli

@@ -29,7 +29,11 @@ using namespace thornvale::cli;
 
 namespace {
 
-constexpr int ExitUsage = 2;
+// Exit codes by cause, so a script tells a closed site, a typo and a dead server apart.
+constexpr int ExitRead = 0;       // everything was read (a search without rows included)
+constexpr int ExitNegative = 1;   // the status is "closed"; rank read every page and matched nothing
+constexpr int ExitUsage = 2;      // usage errors only
+constexpr int ExitUnreadable = 3; // the site could not be read, wholly or in part
 
 struct Options {
     SiteConfig config = SiteConfig::compiledIn();
@@ -39,7 +43,7 @@ struct Options {
 
 int usageError(const QCommandLineParser &parser, const QString &message)
 {
-    writeErr(message + u'\n');
+    writeErr(safe(message) + u'\n');
     writeErr(parser.helpText());
     return ExitUsage;
 }
@@ -52,16 +56,17 @@ struct SearchRun {
     std::unique_ptr<SearchPages> pages;
 };
 
-// Starts the run for name; `then` gets the finished list on the event loop.
+// Starts the run for name; `then` gets the finished list, the counter and the number of pages
+// that could not be fetched, on the event loop.
 std::unique_ptr<SearchRun> runSearch(const Options &opt, const QString &name, net::PageFetcher &fetcher,
-                                     std::function<void(const ResultTable &, std::int32_t)> then)
+                                     std::function<void(const ResultTable &, std::int32_t, int)> then)
 {
     auto run = std::make_unique<SearchRun>();
     run->counter = opt.nextFrom.value_or(0);
     SearchRun *r = run.get();
     run->host = std::make_unique<CliSearchHost>(toU16(name), fetcher, [r, then] {
         // Leave the run's own call stack before reporting.
-        QTimer::singleShot(0, [r, then] { then(r->list, r->counter); });
+        QTimer::singleShot(0, [r, then] { then(r->list, r->counter, r->host->fetchFailures()); });
     });
     run->pages = std::make_unique<SearchPages>(opt.nextFrom ? SearchEntry::NextPages : SearchEntry::EnterSearch,
                                                *run->host, run->list, run->counter,
@@ -125,7 +130,9 @@ void printDetail(const Options &opt, const CharacterDetail &d)
         return t ? toQString(*t) : QStringLiteral("(없음)");
     };
     writeOut(QStringLiteral("칭호: %1\n서버: %2\n%3\n직업: %4\n")
-                 .arg(show(d.title), show(d.server), toQString(JoinSubParts(d.subParts)), show(d.job)));
+                 .arg(safe(show(d.title)), safe(show(d.server)), safe(toQString(JoinSubParts(d.subParts))),
+                      safe(show(d.job))));
+    // The table escapes its own cells.
     std::vector<QStringList> rows;
     int k = 0;
     for (const auto &item : d.items)
@@ -164,7 +171,15 @@ int main(int argc, char *argv[])
         "                          Search NAME and print each row number at which\n"
         "                          NICKNAME on SERVER stands.\n"
         "  status                  Print the service status: \"open\", \"closed\" or\n"
-        "                          \"unknown: REASON\" (exit status 0, 1 or 2)."));
+        "                          \"unknown: REASON\".\n"
+        "\n"
+        "Exit status:\n"
+        "  0  Everything was read (a search that found nothing included).\n"
+        "  1  status: \"closed\"; rank: every page read, no row matched.\n"
+        "  2  A usage error.\n"
+        "  3  The site could not be read: status \"unknown\"; a search or rank page\n"
+        "     that could not be fetched (the rows that came are printed); detail\n"
+        "     whose page could not be fetched (nothing is printed)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const SiteConfig &compiled = SiteConfig::compiledIn();
@@ -222,7 +237,7 @@ int main(int argc, char *argv[])
         if (!need(1))
             return usageError(parser, QStringLiteral("usage: encode TEXT"));
         writeOut(toQString(URLEncode(view(args[1]))) + u'\n');
-        return 0;
+        return ExitRead;
     }
     if (command == u"url") {
         bool ok = false;
@@ -236,12 +251,13 @@ int main(int argc, char *argv[])
 
     net::PageFetcher fetcher;
     std::unique_ptr<SearchRun> search;
-    int exitCode = 0;
+    int exitCode = ExitRead;
     if (command == u"search") {
         if (!need(1))
             return usageError(parser, QStringLiteral("usage: search NAME [--next-from M] [--json]"));
-        search = runSearch(opt, args[1], fetcher, [&](const ResultTable &list, std::int32_t counter) {
+        search = runSearch(opt, args[1], fetcher, [&](const ResultTable &list, std::int32_t counter, int failures) {
             printSearch(opt, list, counter);
+            exitCode = failures > 0 ? ExitUnreadable : ExitRead;
             QCoreApplication::quit();
         });
     } else if (command == u"rank") {
@@ -249,10 +265,15 @@ int main(int argc, char *argv[])
             return usageError(parser, QStringLiteral("usage: rank NICKNAME SERVER NAME [--next-from M]"));
         const std::u16string nick = toU16(args[1]);
         const std::u16string server = toU16(args[2]);
-        search = runSearch(opt, args[3], fetcher, [nick, server](const ResultTable &list, std::int32_t) {
+        search = runSearch(opt, args[3], fetcher, [&, nick, server](const ResultTable &list, std::int32_t, int failures) {
+            bool matched = false;
             for (int at = NextRankMatch(list, 0, nick, server); at >= 0;
-                 at = NextRankMatch(list, at + 1, nick, server))
+                 at = NextRankMatch(list, at + 1, nick, server)) {
                 writeOut(toQString(RankMessage(at)) + u'\n');
+                matched = true;
+            }
+            // A page that never came may hold the row; only a complete search can say "nowhere".
+            exitCode = failures > 0 ? ExitUnreadable : matched ? ExitRead : ExitNegative;
             QCoreApplication::quit();
         });
     } else if (command == u"detail") {
@@ -261,11 +282,18 @@ int main(int argc, char *argv[])
         auto *handle = fetcher.FetchPage(args[1]);
         QObject::connect(handle, &net::FetchHandle::finished, &app, [&](const net::FetchResult &r) {
             if (!r.ok) {
-                writeErr(QStringLiteral("detail: fetch failed: %1 (%2)\n").arg(r.error, args[1]));
-                exitCode = 1;
+                // An empty result would read as a character without equipment.
+                writeErr(QStringLiteral("detail: fetch failed: %1 (%2)\n").arg(safe(r.error), safe(args[1])));
+                exitCode = ExitUnreadable;
+            } else {
+                const CharacterDetail detail = ParseCharacterPage(view(r.text));
+                if (detail.itemsDropped > 0)
+                    writeErr(QStringLiteral("detail: %1 item blocks past the first %2 dropped (%3)\n")
+                                 .arg(detail.itemsDropped)
+                                 .arg(MaxItemsPerPage)
+                                 .arg(safe(args[1])));
+                printDetail(opt, detail);
             }
-            // An unavailable body is scraped as the empty text, as the window does.
-            printDetail(opt, ParseCharacterPage(r.ok ? view(r.text) : std::u16string_view()));
             QCoreApplication::quit();
         });
     } else if (command == u"status") {
@@ -275,15 +303,15 @@ int main(int argc, char *argv[])
             switch (d.state) {
             case ServiceState::Open:
                 writeOut(QStringLiteral("open\n"));
-                exitCode = 0;
+                exitCode = ExitRead;
                 break;
             case ServiceState::Closed:
                 writeOut(QStringLiteral("closed\n"));
-                exitCode = 1;
+                exitCode = ExitNegative;
                 break;
             case ServiceState::Unknown:
-                writeOut(QStringLiteral("unknown: %1\n").arg(toQString(d.reason)));
-                exitCode = 2;
+                writeOut(QStringLiteral("unknown: %1\n").arg(safe(toQString(d.reason))));
+                exitCode = ExitUnreadable;
                 break;
             }
             QCoreApplication::quit();

@@ -1,5 +1,8 @@
 #include "textout.h"
 
+#include "qtbridge/qtbridge.h"
+#include "search/controltext.h"
+
 #include <cstdio>
 
 namespace thornvale::cli {
@@ -23,16 +26,31 @@ int displayWidth(const QString &text)
     return width;
 }
 
-QString formatTable(const QStringList &header, const std::vector<QStringList> &rows)
+QString safe(const QString &text)
 {
-    std::vector<int> widths(std::size_t(header.size()), 0);
-    auto measure = [&](const QStringList &row) {
-        for (qsizetype i = 0; i < row.size() && i < header.size(); ++i)
-            widths[std::size_t(i)] = std::max(widths[std::size_t(i)], displayWidth(row[i]));
+    return toQString(escapeControls(view(text)));
+}
+
+QString formatTable(const QStringList &header, const std::vector<QStringList> &rawRows)
+{
+    auto escaped = [](const QStringList &raw) {
+        QStringList cells;
+        for (const QString &cell : raw)
+            cells << safe(cell);
+        return cells;
     };
-    measure(header);
-    for (const auto &row : rows)
-        measure(row);
+    std::vector<QStringList> rows{escaped(header)};
+    rows.reserve(rawRows.size() + 1);
+    for (const QStringList &raw : rawRows)
+        rows.push_back(escaped(raw));
+
+    // Capped, or one hostile cell would pad every other row to its width: a page's megabyte of
+    // nickname times a hundred rows.
+    std::vector<int> widths(std::size_t(header.size()), 0);
+    for (const auto &row : rows) {
+        for (qsizetype i = 0; i < row.size() && i < header.size(); ++i)
+            widths[std::size_t(i)] = std::max(widths[std::size_t(i)], std::min(displayWidth(row[i]), MaxColumnWidth));
+    }
 
     QString out;
     auto addLine = [&](const QStringList &row) {
@@ -40,13 +58,12 @@ QString formatTable(const QStringList &header, const std::vector<QStringList> &r
         for (qsizetype i = 0; i < row.size() && i < header.size(); ++i) {
             line += row[i];
             if (i + 1 < header.size())
-                line += QString(widths[std::size_t(i)] - displayWidth(row[i]) + 2, u' ');
+                line += QString(std::max(0, widths[std::size_t(i)] - displayWidth(row[i])) + 2, u' ');
         }
         while (line.endsWith(u' '))
             line.chop(1);
         out += line + u'\n';
     };
-    addLine(header);
     for (const auto &row : rows)
         addLine(row);
     return out;

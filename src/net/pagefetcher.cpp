@@ -83,6 +83,28 @@ FetchFailure classify(QNetworkReply::NetworkError e)
     return e == QNetworkReply::RemoteHostClosedError ? FetchFailure::Incomplete : FetchFailure::Other;
 }
 
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// URLEncode writes a byte below 16 with one hex digit ("%9" for a tab), which no URL parser
+// takes: QUrl would call the whole address invalid and escape every "%" in it once more. The
+// encoder escapes every byte, so a "%" with a single digit is always such a byte, never half of a
+// real escape; it goes out as the two-digit escape it stands for.
+QString padShortEscapes(const QString &address)
+{
+    QString out;
+    out.reserve(address.size() + 8);
+    for (qsizetype i = 0; i < address.size(); ++i) {
+        out += address[i];
+        if (address[i] == u'%' && i + 1 < address.size() && isHexDigit(address[i + 1])
+            && (i + 2 == address.size() || !isHexDigit(address[i + 2])))
+            out += u'0';
+    }
+    return out;
+}
+
 } // namespace
 
 QByteArray CharsetFromContentType(const QByteArray &contentType)
@@ -345,7 +367,7 @@ PageFetcher::~PageFetcher()
 
 FetchHandle *PageFetcher::FetchPage(const QString &address)
 {
-    const QUrl url(address);
+    const QUrl url(padShortEscapes(address));
     const QString scheme = url.scheme();
     // The manager would also read file: and qrc: addresses, which a page's link could name.
     if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty()) {

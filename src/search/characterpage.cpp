@@ -40,8 +40,9 @@ CharacterDetail ParseCharacterPage(std::u16string_view page)
 
     // One split of the region: picking each block with a fresh split would rescan the region once
     // per item, and pages with many blocks would become quadratic.
-    const SplitText blocks(region, Item);
+    const SplitText blocks(region, Item, MaxItemsPerPage);
     if (blocks.pieceCount() > 1) {
+        detail.itemsDropped = blocks.occurrences() - (blocks.pieceCount() - 1);
         detail.items.reserve(blocks.pieceCount() - 1);
         for (std::size_t k = 1; k < blocks.pieceCount(); ++k)
             detail.items.push_back(ParseItemBlock(blocks.piece(k).value_or(Text{})));

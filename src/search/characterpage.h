@@ -17,12 +17,16 @@ struct EquipmentEntry {
     bool operator==(const EquipmentEntry &) const = default;
 };
 
+// The most item blocks taken from one character page; the panel shows 20.
+inline constexpr std::size_t MaxItemsPerPage = 1000;
+
 struct CharacterDetail {
-    std::vector<EquipmentEntry> items; // page order, no upper bound
+    std::vector<EquipmentEntry> items; // page order, at most MaxItemsPerPage
     std::optional<std::u16string> title;
     std::optional<std::u16string> server;
     std::array<std::u16string, 3> subParts; // level, race, expedition; never absent
     std::optional<std::u16string> job;
+    std::size_t itemsDropped = 0; // item blocks past MaxItemsPerPage
 
     bool operator==(const CharacterDetail &) const = default;
 };

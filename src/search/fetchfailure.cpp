@@ -15,6 +15,8 @@ std::u16string_view FailureCause(FetchFailure failure)
         return u"페이지가 너무 큽니다.";
     case FetchFailure::Incomplete:
         return u"페이지를 끝까지 받지 못했습니다.";
+    case FetchFailure::NoAddress:
+        return u"캐릭터 주소가 없습니다.";
     case FetchFailure::None:
     case FetchFailure::Other:
         break;

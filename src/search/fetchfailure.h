@@ -12,6 +12,7 @@ enum class FetchFailure {
     TimedOut,    // no complete answer before the deadline
     TooLarge,    // past the size cap
     Incomplete,  // the body was cut short or could not be unpacked
+    NoAddress,   // a result row without a character address: nothing was asked for
     Other,
 };
 

@@ -31,17 +31,20 @@ std::optional<std::u16string_view> ResultSection(std::u16string_view page)
     return section ? *section : std::u16string_view();
 }
 
-std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase)
+std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase,
+                                      std::size_t *dropped)
 {
     std::u16string anchor(markers::AnchorOpen);
     anchor += characterBase;
 
     // Each marker is split once per page; row j then takes piece j of every split.
-    const SplitText levels(section, markers::Level);
-    const SplitText servers(section, markers::Server);
-    const SplitText anchors(section, anchor);
-    const SplitText cards(section, markers::Card);
+    const SplitText levels(section, markers::Level, MaxRowsPerPage);
+    const SplitText servers(section, markers::Server, MaxRowsPerPage);
+    const SplitText anchors(section, anchor, MaxRowsPerPage);
+    const SplitText cards(section, markers::Card, MaxRowsPerPage);
 
+    if (dropped)
+        *dropped = levels.occurrences() - (levels.pieceCount() > 0 ? levels.pieceCount() - 1 : 0);
     std::vector<ScrapedRow> rows;
     if (levels.pieceCount() < 2)
         return rows;
@@ -69,12 +72,15 @@ std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16strin
     return rows;
 }
 
-std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase)
+std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase,
+                                         std::size_t *dropped)
 {
+    if (dropped)
+        *dropped = 0;
     const auto section = ResultSection(page);
     if (!section)
         return {};
-    return ScrapeSection(*section, characterBase);
+    return ScrapeSection(*section, characterBase, dropped);
 }
 
 std::u16string BuildSearchUrl(std::u16string_view addressStart, std::u16string_view name, long long page)

@@ -42,14 +42,21 @@ struct ScrapedRow {
 // page, a changed layout) has no results to offer.
 std::optional<std::u16string_view> ResultSection(std::u16string_view page);
 
+// The most rows taken from one result page. The site shows ten; a page of nothing but level
+// markers would otherwise give a row for every 20 characters it holds.
+inline constexpr std::size_t MaxRowsPerPage = 1000;
+
 // The rows of one page. Row j takes the j-th occurrence of every field's marker in the section,
 // so fields are matched by occurrence number, not by nesting; the number of rows is the number of
 // level markers. A field whose marker or piece is missing in row j is the empty text, and so is
-// the address when the anchor marker is missing.
-std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase);
+// the address when the anchor marker is missing. Rows past MaxRowsPerPage are dropped; dropped,
+// when given, receives how many.
+std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase,
+                                         std::size_t *dropped = nullptr);
 
 // The same for a section already cut out.
-std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase);
+std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase,
+                                      std::size_t *dropped = nullptr);
 
 // The search address of name (unencoded) and page number p:
 // start + URLEncode(name) + "&dt=characters&sf=score&st=desc&start=" + (p-1)*10 + "&page=" + p.

@@ -35,6 +35,7 @@ struct PageReport {
     std::u16string error; // the fetch failure's reason
     FetchFailure failure = FetchFailure::None;
     int rows = 0;
+    std::size_t rowsDropped = 0; // rows past MaxRowsPerPage
 };
 
 // Stops a fetch still in flight; its callback is then never called. Empty when there is nothing

@@ -63,16 +63,21 @@ std::optional<Text> Between(Text text, Text start, Text end)
     return text.substr(begin, pieceEnd - begin);
 }
 
-SplitText::SplitText(Text text, Text marker)
+SplitText::SplitText(Text text, Text marker, std::size_t pieceLimit)
     : m_text(text)
     , m_markerSize(marker.size())
 {
+    // Piece k ends at occurrence k, so the last piece kept needs one occurrence past the limit.
+    const std::size_t keep = pieceLimit == NoLimit ? NoLimit : pieceLimit + 1;
     if (!marker.empty()) {
         for (std::size_t at = FindMarker(text, marker); at != Text::npos;
-             at = FindMarker(text, marker, at + marker.size()))
-            m_hits.push_back(at);
+             at = FindMarker(text, marker, at + marker.size())) {
+            if (m_hits.size() < keep)
+                m_hits.push_back(at);
+            ++m_occurrences;
+        }
     }
-    m_pieceCount = text.empty() ? 0 : m_hits.size() + 1;
+    m_pieceCount = text.empty() ? 0 : std::min(m_occurrences, keep == NoLimit ? NoLimit : keep - 1) + 1;
 }
 
 std::optional<Text> SplitText::piece(std::size_t k) const

@@ -28,18 +28,27 @@ long Occurrences(Text text, Text marker);
 std::optional<Text> Between(Text text, Text start, Text end);
 
 // All pieces of one split, computed once, for scrapers that pick many pieces of the same text.
+// With a piece limit only pieces 0 to limit are kept (piece limit then ends at the next
+// occurrence, as it would without the limit); the occurrences past it are only counted, so a page
+// stuffed with markers costs a scan, not a record per marker.
 class SplitText {
 public:
-    SplitText(Text text, Text marker);
+    static constexpr std::size_t NoLimit = std::size_t(-1);
 
+    SplitText(Text text, Text marker, std::size_t pieceLimit = NoLimit);
+
+    // The pieces kept: at most pieceLimit + 1.
     std::size_t pieceCount() const { return m_pieceCount; }
     std::optional<Text> piece(std::size_t k) const;
+    // Every occurrence of the marker, kept or not (0 for the empty text).
+    std::size_t occurrences() const { return m_occurrences; }
 
 private:
     Text m_text;
     std::size_t m_markerSize;
-    std::vector<std::size_t> m_hits; // start offsets of the occurrences
+    std::vector<std::size_t> m_hits; // start offsets of the occurrences kept
     std::size_t m_pieceCount;
+    std::size_t m_occurrences = 0;
 };
 
 } // namespace thornvale

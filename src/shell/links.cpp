@@ -1,5 +1,8 @@
 #include "shell/links.h"
 
+#include "qtbridge/qtbridge.h"
+#include "search/controltext.h"
+
 #include <QUrl>
 
 #include <cstdio>
@@ -16,16 +19,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One line whatever the address holds: its control characters are written as escapes.
+// One line whatever the address holds: nothing in it reaches the terminal as a control.
 void reportRefusal(const char *why, const QString &address)
 {
-    QString shown;
-    for (QChar c : address) {
-        if (c.category() == QChar::Other_Control)
-            shown += u"\\x"_s + QString::number(c.unicode(), 16).rightJustified(2, u'0');
-        else
-            shown += c;
-    }
+    const QString shown = toQString(escapeControls(view(address)));
     std::fprintf(stderr, "thornvale: %s: %s\n", why, shown.toLocal8Bit().constData());
 }
 

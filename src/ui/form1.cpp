@@ -17,7 +17,9 @@
 #include "net/sitefetch.h"
 #include "qtbridge/qtbridge.h"
 #include "search/characterpage.h"
+#include "search/controltext.h"
 #include "search/ranklookup.h"
+#include "search/resultpage.h"
 #include "search/servicestatus.h"
 #include "shell/musicstrip.h"
 #include "shell/programicon.h"
@@ -52,6 +54,17 @@ bool isWindowSwitch(Qt::FocusReason reason)
 {
     return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
         || reason == Qt::MenuBarFocusReason;
+}
+
+// Text from a page or a reply, as it may go to stderr: a terminal acts on none of it.
+QString shown(std::u16string_view text)
+{
+    return toQString(escapeControls(text));
+}
+
+QString shown(const QString &text)
+{
+    return shown(view(text));
 }
 
 } // namespace
@@ -175,7 +188,7 @@ void Form1::load()
         if (decision.state == ServiceState::Unknown)
             qWarning().noquote() << QStringLiteral(
                 "thornvale: cannot read the service status (%1); starting anyway")
-                                        .arg(toQString(decision.reason));
+                                        .arg(shown(decision.reason));
         serviceAnswered(decision.state != ServiceState::Closed);
     });
 }
@@ -278,13 +291,19 @@ void Form1::pageFinished(const PageReport &report)
             m_firstFailure = report.failure;
         qWarning().noquote() << QStringLiteral("thornvale: page %1: %2 (%3)")
                                     .arg(report.page)
-                                    .arg(toQString(report.error), toQString(report.address));
+                                    .arg(shown(report.error), shown(report.address));
     } else if (report.outcome == PageReport::Outcome::NoHeading) {
         // The site sends such pages past its last result, so the user hears nothing of it.
         qWarning().noquote() << QStringLiteral("thornvale: page %1: no heading marker (%2)")
                                     .arg(report.page)
-                                    .arg(toQString(report.address));
+                                    .arg(shown(report.address));
     }
+    if (report.rowsDropped > 0)
+        qWarning().noquote() << QStringLiteral("thornvale: page %1: %2 rows past the first %3 dropped (%4)")
+                                    .arg(report.page)
+                                    .arg(report.rowsDropped)
+                                    .arg(MaxRowsPerPage)
+                                    .arg(shown(report.address));
     Q_EMIT searchPageFinished(report.page, report.rows);
 }
 
@@ -422,11 +441,17 @@ void Form1::cmdcmd_Click()
         return;
     }
     const QString address = toQString(m_results->cell(row, ResultRow::Address));
+    // A row whose page had no anchor: there is nothing to ask for, and the user is told so.
+    if (address.isEmpty()) {
+        qWarning("thornvale: character page: the row has no address");
+        finishDetail({std::nullopt, u"the row has no address", FetchFailure::NoAddress});
+        return;
+    }
     m_detailFetch = net::FetchPageBody(*httpRequest(), address, this, [this, address](const PageBody &body) {
         m_detailFetch = {};
         if (!body.text)
             qWarning().noquote()
-                << QStringLiteral("thornvale: character page: %1 (%2)").arg(toQString(body.error), address);
+                << QStringLiteral("thornvale: character page: %1 (%2)").arg(shown(body.error), shown(address));
         finishDetail(body);
     });
 }
@@ -435,6 +460,9 @@ void Form1::finishDetail(const PageBody &body)
 {
     const CharacterDetail detail
         = ParseCharacterPage(body.text ? std::u16string_view(*body.text) : std::u16string_view());
+    if (detail.itemsDropped > 0)
+        qWarning("thornvale: character page: %zu item blocks past the first %zu dropped", detail.itemsDropped,
+            MaxItemsPerPage);
     // The nickname is read now, not at the click: a search in between may have emptied the list.
     std::optional<QString> nickname;
     if (const int row = selectedRow(); row >= 0)

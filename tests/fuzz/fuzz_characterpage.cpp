@@ -1,12 +1,14 @@
-// The character-page parser: one item per item marker inside the region, its name and grade read
-// from the block's header alone; title, server and class read from inside the region and free of
-// the marker that ends them; the sub-line parts free of their span end; the level line the three
-// parts joined; a grade coloured exactly when it is one of the listed grades.
+// The character-page parser: one item per item marker inside the region, up to MaxItemsPerPage,
+// its name and grade read from the block's header alone; title, server and class read from inside
+// the region and free of the marker that ends them; the sub-line parts free of their span end; the
+// level line the three parts joined; a grade coloured exactly when it is one of the listed grades.
 //
 // Input: UTF-8, decoded with FromUtf8, for the reasons given in fuzz_resultpage.cpp: spliced
 // markers land whole, and the seeds (site-sim's character pages and the fixtures) are UTF-8.
 
 #include "fuzzsupport.h"
+
+#include <algorithm>
 
 #include "search/characterpage.h"
 #include "search/urlencode.h"
@@ -50,7 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Item k is block k of the region's split at the item marker; its name and grade are looked
     // for only in the block's header, up to the box marker.
     const auto blocks = ReferencePieces(region, Item);
-    check(detail.items.size() == (blocks.size() > 0 ? blocks.size() - 1 : 0), "one item per item marker in the region");
+    const std::size_t markers = blocks.size() > 0 ? blocks.size() - 1 : 0;
+    check(detail.items.size() == std::min(markers, MaxItemsPerPage), "one item per item marker, up to the bound");
+    check(detail.itemsDropped == markers - detail.items.size(), "the items past the bound are counted");
     for (std::size_t k = 0; k < detail.items.size(); ++k) {
         const std::u16string_view header = ReferencePiece(blocks[k + 1], Box, 0).value_or(std::u16string_view());
         check(detail.items[k].name == owned(referenceBetween(header, NameStart, TagEnd)),

@@ -1,6 +1,6 @@
 // The result-page scraper against a reference built on the standard library's search: the section
 // is what follows the first heading up to the next heading or next-page link; there are as many
-// rows as level markers in it; row j takes piece j of every field marker's split, each cut at its
+// rows as level markers in it, up to MaxRowsPerPage; row j takes piece j of every field marker's split, each cut at its
 // end marker, and the address is the base and the key or nothing.
 //
 // Input: UTF-8, decoded with FromUtf8. The markers hold Hangul and long ASCII runs; libFuzzer
@@ -10,6 +10,8 @@
 // through split-and-pick, whose own harness feeds them.
 
 #include "fuzzsupport.h"
+
+#include <algorithm>
 
 #include "search/resultpage.h"
 #include "search/urlencode.h"
@@ -88,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(section.has_value() == expectedSection.has_value() && (!section || *section == *expectedSection),
           "the section runs from the heading to the next heading or next-page link");
 
-    const auto rows = ScrapeResultPage(page, Base);
+    std::size_t dropped = 0;
+    const auto rows = ScrapeResultPage(page, Base, &dropped);
     if (!section) {
         check(rows.empty(), "no heading, no rows");
         return 0;
@@ -97,7 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const ReferenceSplits splits(*section);
     const std::size_t levels = splits.levels.size();
-    check(rows.size() == (levels > 0 ? levels - 1 : 0), "one row per level marker in the section");
+    const std::size_t markers = levels > 0 ? levels - 1 : 0;
+    check(rows.size() == std::min(markers, MaxRowsPerPage), "one row per level marker, up to the bound");
+    check(dropped == markers - rows.size(), "the rows past the bound are counted");
     for (std::size_t j = 0; j < rows.size(); ++j) {
         check(rows[j] == splits.row(j + 1), "row j takes piece j of every field marker");
         check(rows[j].address.empty() || rows[j].address.starts_with(Base), "an address starts with the base");

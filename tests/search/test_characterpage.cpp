@@ -196,18 +196,28 @@ TEST_P(ParseCharacterPageTest, ScrapesFields)
 INSTANTIATE_TEST_SUITE_P(Cases, ParseCharacterPageTest, testing::ValuesIn(ParseCases),
                          [](const testing::TestParamInfo<ParseCase> &row) { return row.param.name; });
 
-TEST(ParseCharacterPage, KeepsEveryItemInPageOrder)
+// Every item in page order up to the first 1000; past them a hostile page's blocks are counted,
+// not kept.
+TEST(ParseCharacterPage, KeepsItemsInPageOrderUpToTheBound)
 {
-    for (const int count : {25, 5000}) {
+    struct Case {
+        int blocks;
+        int kept;
+        std::size_t dropped;
+    };
+    for (const Case c : {Case{25, 25, 0}, Case{1000, 1000, 0}, Case{5000, 1000, 4000}}) {
         std::u16string body = Profile;
         std::vector<EquipmentEntry> want;
-        for (int k = 1; k <= count; ++k) {
+        for (int k = 1; k <= c.blocks; ++k) {
             const std::u16string name = u"장비" + thornvale::FromUtf8(std::to_string(k));
             const std::u16string grade(thornvale::GradeColours[k % 11].grade);
             body += Item(name, grade);
-            want.push_back({name, grade});
+            if (k <= c.kept)
+                want.push_back({name, grade});
         }
-        EXPECT_EQ(ParseCharacterPage(InRegion(body)), WithItems(want)) << count << " items";
+        CharacterDetail expected = WithItems(want);
+        expected.itemsDropped = c.dropped;
+        EXPECT_EQ(ParseCharacterPage(InRegion(body)), expected) << c.blocks << " items";
     }
 }
 

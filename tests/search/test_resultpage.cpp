@@ -122,6 +122,27 @@ TEST(ResultPages, LevelMarkerAtSectionEndGivesARowOfEmptyFields)
     EXPECT_EQ(rows[1], ScrapedRow{});
 }
 
+// A page stuffed with rows gives the first 1000, each still matched by occurrence number, and
+// says how many it left.
+TEST(ResultPages, RowsPastTheBoundAreCountedNotKept)
+{
+    struct Case {
+        int rows;
+        std::size_t kept;
+        std::size_t dropped;
+    };
+    for (const Case c : {Case{1000, 1000, 0}, Case{1003, 1000, 3}}) {
+        std::u16string rows;
+        for (int i = 0; i < c.rows; ++i)
+            rows += i == 999 ? row(u"k999", u"last", u"s", u"9레벨", u"j", u"r") : A;
+        std::size_t dropped = 99;
+        const auto got = ScrapeResultPage(page(rows), Base, &dropped);
+        ASSERT_EQ(got.size(), c.kept);
+        EXPECT_EQ(got[999], expect(u"k999", u"last", u"s", u"9", u"j", u"r"));
+        EXPECT_EQ(dropped, c.dropped);
+    }
+}
+
 TEST(ResultPages, JunkNeverCrashes)
 {
     std::u16string junk;

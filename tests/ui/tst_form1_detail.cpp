@@ -38,6 +38,7 @@ private Q_SLOTS:
     void character();
     void secondCharacterWithFewerItems();
     void missingPartsShowDesignTexts();
+    void failedFetch_data();
     void failedFetch();
     void noRowSelected();
     void newerDetailReplacesOlder();
@@ -168,11 +169,20 @@ void TestForm1Detail::missingPartsShowDesignTexts()
     QCOMPARE(ui(form).Label1[5]->text(), q(sitesim::Roster()[8].name));
 }
 
+void TestForm1Detail::failedFetch_data()
+{
+    QTest::addColumn<bool>("hasAddress"); // else the page had no anchor for the row
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("address leads nowhere") << true << QStringLiteral("서버에 연결할 수 없습니다.");
+    QTest::newRow("no address: nothing asked for") << false << QStringLiteral("캐릭터 주소가 없습니다.");
+}
+
 void TestForm1Detail::failedFetch()
 {
+    QFETCH(bool, hasAddress);
+    QFETCH(QString, cause);
     Form1 &form = *m_fx.form;
     QVERIFY(showRow(0));
-    // A row whose address leads nowhere.
     thornvale::ResultModel *list = model(form);
     sitesim::Server gone;
     QVERIFY(gone.start());
@@ -180,9 +190,12 @@ void TestForm1Detail::failedFetch()
     gone.stop();
     list->append(thornvale::toU16(QString::number(list->count())));
     list->setLastCell(thornvale::ResultRow::Nickname, u"없는사람");
-    list->setLastCell(thornvale::ResultRow::Address, thornvale::toU16(deadAddress));
+    if (hasAddress)
+        list->setLastCell(thornvale::ResultRow::Address, thornvale::toU16(deadAddress));
 
+    const std::size_t requests = m_fx.site->requestsServed();
     QVERIFY(showRow(list->count() - 1));
+    QCOMPARE(m_fx.site->requestsServed(), requests);
     QCOMPARE(ui(form).Label1[3]->text(), QStringLiteral(" |  | "));
     QCOMPARE(ui(form).Label1[5]->text(), QStringLiteral("없는사람"));
     QCOMPARE(ui(form).Label1[0]->text(), QStringLiteral("칭호"));
@@ -197,7 +210,7 @@ void TestForm1Detail::failedFetch()
     // The user is told, after the panel was reset, that the page could not be had.
     QMessageBox *box = openMessageBox();
     QVERIFY(box);
-    QCOMPARE(box->text(), QStringLiteral("캐릭터 정보를 받지 못했습니다.\r\n서버에 연결할 수 없습니다."));
+    QCOMPARE(box->text(), QStringLiteral("캐릭터 정보를 받지 못했습니다.\r\n") + cause);
     QCOMPARE(box->icon(), QMessageBox::Warning);
     QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     box->accept();

@@ -74,8 +74,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Fault for a search page (0: every request, status: the status resource alone); "
                        "kinds error-status, no-heading, close-mid-body, hang, oversized. Repeatable."),
         QStringLiteral("page:kind"));
+    const QCommandLineOption musicOption(QStringLiteral("music-redirect"),
+        QStringLiteral("Send /music1 to /music3 to this path instead, e.g. /hostile/dialogs."),
+        QStringLiteral("path"));
     parser.addOptions({ hostOption, portOption, charsetOption, noHeaderCharsetOption, latencyOption,
-        fixturesOption, statusOption, faultOption });
+        fixturesOption, statusOption, faultOption, musicOption });
     parser.process(app);
 
     sitesim::Options options;
@@ -98,6 +101,7 @@ int main(int argc, char *argv[])
     options.latency = std::chrono::milliseconds(latency);
     options.fixtures = parser.value(fixturesOption).toStdString();
     options.statusBody = parser.value(statusOption).toStdString();
+    options.musicRedirect = parser.value(musicOption).toStdString();
 
     std::vector<std::pair<int, sitesim::Fault>> faults;
     for (const QString &faultText : parser.values(faultOption)) {

@@ -315,6 +315,88 @@ std::string PopupFloodPage(int count)
     return html;
 }
 
+std::string HostileSearchPage(long long page, const std::string &characterBase)
+{
+    // The heading names the keyword as the real page does; here it is fixed.
+    std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>악당</title></head><body>\n"
+                       "<h4 class=\"tit_result\">'<strong>악당</strong>' 캐릭터 검색결과</h4>\n<ul>\n";
+    auto row = [&](const std::string &anchor, const std::string &name, const std::string &server) {
+        append(html,
+            { "<li>", anchor, "<span class=\"character_card\"><strong>", name,
+                "</strong></span> <span class=\"character_server\">@", server,
+                "</span> <span class=\"level\"><span>7레벨</span><span>늪지기</span><span>골짜기인</span></span>"
+                "<div class=\"lst\"></div></li>\n" });
+    };
+    if (page == 1) {
+        // Retitles the terminal, clears it, returns the cursor and turns the rest of the line round.
+        row("<a href=\"" + characterBase + "c0000\" class=\"link\">",
+            "\x1b]0;토른악당\x07\x1b[2J\r토른악당\xe2\x80\xae", "가시골");
+        // Longer than any column should be, and without a page address.
+        row("", std::string(30, 'x') + "가시골짜기이슬을모으는자", "이슬언덕");
+    } else if (page == 2) {
+        for (int i = 0; i < 1005; ++i)
+            row("", "무리" + std::to_string(i), "서리재");
+    }
+    html += "</ul>\n";
+    html += SearchPageFooter();
+    return html;
+}
+
+std::optional<std::string> HostileMusicPage(std::string_view name, std::string_view kind)
+{
+    std::string head = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>";
+    auto page = [&](std::string_view title, std::string_view body) {
+        append(head, { title, "</title></head><body style=\"margin:0\">\n", body, "\n</body></html>\n" });
+        return head;
+    };
+    // Laid over the whole page, so any click on the strip is a click on it.
+    auto cover = [](std::string_view href, std::string_view extra = {}) {
+        std::string a = "<a id=\"cover\" href=\"";
+        append(a,
+            { href, "\"", extra,
+                " style=\"position:fixed;left:0;top:0;width:100%;height:100%;display:block\">덮개</a>" });
+        return a;
+    };
+    if (name == "link") {
+        static const std::pair<std::string_view, std::string_view> targets[] = {
+            { "scheme", "thornvaletest:payload" },
+            { "javascript", "javascript:document.title='ran'" },
+            { "file", "file:///etc/hostname" },
+            { "data", "data:text/html,<title>data</title>" },
+            { "https", "https://127.0.0.1:1/" },
+        };
+        for (const auto &[k, href] : targets) {
+            if (k == kind)
+                return page("link " + std::string(k), cover(href));
+        }
+        return std::nullopt;
+    }
+    if (name == "dialogs")
+        return page("dialogs",
+            "<script>for (let i = 0; i < 50; ++i) alert('창 ' + i);\n"
+            "const c = confirm('확인?'); const p = prompt('이름?', '기본');\n"
+            "document.title = 'confirm ' + c + ' prompt ' + p;</script>");
+    if (name == "unload")
+        return page("unload", cover("#", " onclick=\"document.title='armed';return false\"")
+                + "<script>addEventListener('beforeunload', e => { e.preventDefault(); e.returnValue = ''; });"
+                  "</script>");
+    if (name == "permissions")
+        return page("permissions",
+            "<script>const seen = [];\nconst note = s => { seen.push(s); document.title = seen.sort().join(' '); };\n"
+            "Notification.requestPermission().then(p => note('notification ' + p));\n"
+            "navigator.geolocation.getCurrentPosition(() => note('geolocation granted'),"
+            " e => note('geolocation ' + e.code));\n"
+            "navigator.mediaDevices.getUserMedia({audio: true}).then(() => note('media granted'),"
+            " e => note('media ' + e.name));</script>");
+    if (name == "reopen")
+        return page("reopen",
+            "<script>let w = null, n = 0;\nsetInterval(() => { if (w) w.close(); "
+            "w = window.open('/popup?id=' + (++n), '_blank'); }, 50);</script>");
+    if (name == "download")
+        return page("download", cover("/hostile/file.bin", " download"));
+    return std::nullopt;
+}
+
 std::string SineWav(int number)
 {
     constexpr std::uint32_t sampleRate = 22050;

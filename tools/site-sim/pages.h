@@ -28,6 +28,15 @@ std::string PopupPage(const std::string &id, std::optional<long long> closeAfter
 std::string PopupTestPage(int count, std::optional<long long> closeFirstAfterMs);
 // A page that asks for `count` new windows in a script loop, as a misbehaving page would.
 std::string PopupFloodPage(int count);
+// Pages written to do harm, under /hostile/. A search page (served at /hostile/search, so a
+// search base of BASE/hostile reaches it) whose page 1 holds a nickname with terminal controls and
+// a row without an anchor, and whose page 2 holds more rows than any client should take.
+std::string HostileSearchPage(long long page, const std::string &characterBase);
+// Music-strip pages, by name: "link?to=KIND" (KIND scheme, javascript, file, data, https: one link
+// laid over the whole page), "dialogs", "unload", "permissions", "reopen", "download". Nothing for
+// an unknown name.
+std::optional<std::string> HostileMusicPage(std::string_view name, std::string_view kind);
+
 // One second of a 16-bit mono sine tone at 440 * number Hz.
 std::string SineWav(int number);
 

@@ -67,6 +67,7 @@ struct Server::Impl {
         Milliseconds hangFor;
         std::string statusBody;
         std::filesystem::path fixtures;
+        std::string musicRedirect;
     };
 
     mutable std::mutex mutex;
@@ -76,6 +77,7 @@ struct Server::Impl {
     Fault statusFault = Fault::None;
     std::set<std::pair<std::string, int>> connections;
     std::size_t requests = 0;
+    std::string lastKeyword;
     bool stopping = false;
 
     std::unique_ptr<HttpServer> http;
@@ -86,7 +88,7 @@ struct Server::Impl {
     {
         std::lock_guard lock(mutex);
         return { options.charset, options.declareCharsetInHeader, options.latency, options.hangFor,
-            options.statusBody, options.fixtures };
+            options.statusBody, options.fixtures, options.musicRedirect };
     }
 
     std::string baseUrl() const
@@ -156,6 +158,8 @@ httplib::Server::HandlerResponse Server::Impl::preRoute(const httplib::Request &
         ++requests;
         // One TCP connection keeps its client port for all its requests.
         connections.emplace(req.remote_addr, req.remote_port);
+        if (req.path.ends_with("/search"))
+            lastKeyword = req.get_param_value("keyword");
         fault = faultFor(req);
     }
     const Knobs k = knobs();
@@ -295,6 +299,8 @@ void Server::Impl::installRoutes(httplib::Server &server)
         res.set_content("download stub " + req.get_param_value("file_name"), "text/plain; charset=utf-8");
     });
     server.Get(R"(/music([123]))", [this](const Request &req, Response &res) {
+        if (const std::string redirect = knobs().musicRedirect; !redirect.empty())
+            return res.set_redirect(redirect);
         sendHtml(res, pages::MusicPage(std::stoi(req.matches[1].str())), knobs());
     });
     server.Get("/popup", [this](const Request &req, Response &res) {
@@ -308,6 +314,19 @@ void Server::Impl::installRoutes(httplib::Server &server)
     server.Get("/popupflood", [this](const Request &req, Response &res) {
         const int count = static_cast<int>(std::clamp(numberParam(req, "count").value_or(200), 0LL, 1000LL));
         sendHtml(res, pages::PopupFloodPage(count), knobs());
+    });
+    server.Get("/hostile/search", [this](const Request &req, Response &res) {
+        sendHtml(res, pages::HostileSearchPage(searchPageOf(req), characterBase()), knobs());
+    });
+    server.Get("/hostile/file.bin", [](const Request &, Response &res) {
+        res.set_header("Content-Disposition", "attachment; filename=\"thornvale-test.bin\"");
+        res.set_content(std::string(4096, '\x5a'), "application/octet-stream");
+    });
+    server.Get(R"(/hostile/([a-z]+))", [this](const Request &req, Response &res) {
+        if (const auto html = pages::HostileMusicPage(req.matches[1].str(), req.get_param_value("to")))
+            sendHtml(res, *html, knobs());
+        else
+            sendHtml(res, pages::NotFoundPage(), knobs(), 404);
     });
     server.Get(R"(/audio/([1-9])\.wav)", [](const Request &req, Response &res) {
         res.set_content(pages::SineWav(std::stoi(req.matches[1].str())), "audio/wav");
@@ -454,6 +473,12 @@ void Server::clearFaults()
     std::lock_guard lock(d->mutex);
     d->faults.clear();
     d->statusFault = Fault::None;
+}
+
+std::string Server::lastKeyword() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->lastKeyword;
 }
 
 std::size_t Server::connectionsAccepted() const

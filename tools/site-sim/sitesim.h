@@ -94,6 +94,9 @@ struct Options {
     std::chrono::milliseconds latency{0};
     std::filesystem::path fixtures; // tests/data, served under /fixtures/
     std::string statusBody = "1//thornvale";
+    // When set, the music pages answer with a redirect here: the demo's music menu then plays the
+    // hostile pages.
+    std::string musicRedirect;
     // How long a Hang fault holds its request unless stop() comes first.
     std::chrono::milliseconds hangFor{120000};
 };
@@ -125,6 +128,9 @@ public:
     // The fault for the status resource alone.
     void setStatusFault(Fault fault);
     void clearFaults();
+
+    // The keyword of the last search request, percent-decoded: what the site saw of the name.
+    std::string lastKeyword() const;
 
     // Counters since start (or the last reset).
     std::size_t connectionsAccepted() const;
