@@ -1,13 +1,19 @@
 #include "music/form2.h"
 
+#include "music/musicpage.h"
+
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QPointer>
 #include <QStyle>
-#include <QWebEnginePage>
+#include <QTimer>
 #include <QWebEngineProfile>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace thornvale {
 
@@ -22,6 +28,27 @@ QList<Form2 *> &registry()
 {
     static QList<Form2 *> open;
     return open;
+}
+
+// A pop-up's browser frees some 20 MiB, and glibc keeps freed memory for the process: after eight
+// pop-ups the program would stay at their peak for good. Once the last one has gone, and a moment
+// later so that a page closing and reopening its pop-up does not trim at every turn, the free heap
+// goes back to the system.
+void scheduleHeapTrim()
+{
+#if defined(__GLIBC__)
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setSingleShot(true);
+        timer->setInterval(1000);
+        QObject::connect(timer, &QTimer::timeout, [] {
+            if (registry().isEmpty())
+                malloc_trim(0);
+        });
+    }
+    timer->start();
+#endif
 }
 
 } // namespace
@@ -48,10 +75,9 @@ Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
     m_pic2->setBackgroundRole(QPalette::Base);
     m_pic2->setForegroundRole(QPalette::Text);
 
-    // A plain page: its own requests for new windows are not handled, and it may ask for any size
-    // or position without effect (geometryChangeRequested stays unconnected).
-    auto *page = new QWebEnginePage(profile, m_wb);
-    page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    // Its own requests for new windows are not handled, and it may ask for any size or position
+    // without effect (geometryChangeRequested stays unconnected).
+    auto *page = new MusicPage(profile, m_wb);
     m_wb->setObjectName(QStringLiteral("WB"));
     m_wb->setPage(page);
     m_wb->setGeometry(QRect(QPoint(0, 0), kBrowserSize));
@@ -68,6 +94,8 @@ Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
 Form2::~Form2()
 {
     registry().removeOne(this);
+    if (registry().isEmpty())
+        scheduleHeapTrim();
 }
 
 QWebEnginePage *Form2::page() const

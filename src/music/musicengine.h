@@ -18,7 +18,8 @@ public:
     virtual ~MusicEngine() = default;
 
     // Makes `WB`, the strip's browser, as a shown child of pic1. Every new window its pages ask
-    // for becomes a `Form2` showing popupIcon.
+    // for becomes a `Form2` showing popupIcon. Nullptr, after one warning that says why, when the
+    // browser cannot run here (no OpenGL context); the strip then stays blank.
     virtual QWidget *createBrowser(QWidget *pic1, const QIcon &popupIcon) = 0;
     // Loads address into a browser from createBrowser, replacing the page (and its music).
     virtual void navigate(QWidget *browser, const QUrl &address) = 0;

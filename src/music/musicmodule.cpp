@@ -3,15 +3,19 @@
 
 #include "music/form2.h"
 #include "music/musicengine.h"
+#include "music/musicpage.h"
 
 #include <QCoreApplication>
 #include <QIcon>
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+
+#include <chrono>
+#include <deque>
+#include <memory>
 
 // QtGui exports this but declares it only in a private header. QtWebEngine renders through a GL
 // context shared with every other one in the process, and Qt makes that shared context only at
@@ -26,8 +30,12 @@ namespace thornvale {
 
 namespace {
 
-// The most Form2 windows open at once.
+// The most Form2 windows open at once, and the most opened within PopupWindow: a page that
+// closes and reopens its pop-up in a loop would otherwise make one window after another, each
+// taking the focus.
 constexpr qsizetype MaxPopups = 8;
+constexpr std::size_t MaxPopupsPerWindow = 8;
+constexpr std::chrono::seconds PopupWindow{10};
 
 // -120, -120 twips and 15000 x 15000 twips at 15 twips a pixel: the page's top 8 and left 8
 // pixels stay hidden behind pic1's edge.
@@ -40,48 +48,68 @@ void dropShareContext()
     delete context;
 }
 
-void ensureShareContext()
+// False when no GL context can be had: QtWebEngine would crash on its first view without one.
+bool ensureShareContext()
 {
     // A program that links QtWebEngine after all (the tests that look into the browser) has one.
     if (QOpenGLContext::globalShareContext())
-        return;
-    // Made as QGuiApplication makes its own at start: the default format, registered whatever
-    // create() answers, so QtWebEngine meets the same context it would have met then.
+        return true;
+    // Made as QGuiApplication makes its own at start: the default format, so QtWebEngine meets
+    // the same context it would have met then.
     auto *context = new QOpenGLContext;
     context->setFormat(QSurfaceFormat::defaultFormat());
-    context->create();
+    if (!context->create()) {
+        delete context;
+        return false;
+    }
     qt_gl_set_global_share_context(context);
     // Post routines run last registered first: QtWebEngine registers its own teardown when the
     // first view starts it, after this, so the context outlives the browser.
     qAddPostRoutine(dropShareContext);
+    return true;
 }
 
-// The main window's page: every new window it asks for becomes a Form2 of its own.
-class MusicPage final : public QWebEnginePage {
+// The strip's pop-ups: every new window its page asks for becomes a Form2 of its own, within the
+// bounds above.
+class PopupOpener final {
+    using Clock = std::chrono::steady_clock;
+
 public:
-    MusicPage(QWebEngineProfile *profile, const QIcon &popupIcon, QObject *parent)
-        : QWebEnginePage(profile, parent)
-        , m_popupIcon(popupIcon)
+    PopupOpener(QWebEngineProfile *profile, const QIcon &icon)
+        : m_profile(profile)
+        , m_icon(icon)
     {
     }
 
-protected:
-    QWebEnginePage *createWindow(WebWindowType) override
+    QWebEnginePage *operator()()
     {
         // Each pop-up is a whole browser; a page that opens windows in a loop would otherwise
         // take all the memory there is.
         if (Form2::instances().size() >= MaxPopups) {
-            qWarning("thornvale: a music page asked for a pop-up window past the %d open; refused",
-                int(MaxPopups));
+            reportRefusal(QStringLiteral("a music page asked for a pop-up window past the %1 open; refused")
+                              .arg(MaxPopups));
             return nullptr;
         }
-        auto *form = new Form2(profile(), m_popupIcon);
+        const Clock::time_point now = Clock::now();
+        while (!m_opened->empty() && now - m_opened->front() >= PopupWindow)
+            m_opened->pop_front();
+        if (m_opened->size() >= MaxPopupsPerWindow) {
+            reportRefusal(QStringLiteral("a music page asked for more than %1 pop-up windows in %2 s; refused")
+                              .arg(MaxPopupsPerWindow)
+                              .arg(PopupWindow.count()));
+            return nullptr;
+        }
+        m_opened->push_back(now);
+        auto *form = new Form2(m_profile, m_icon);
         form->show();
         return form->page();
     }
 
 private:
-    QIcon m_popupIcon;
+    QWebEngineProfile *m_profile;
+    QIcon m_icon;
+    // Shared by the copies std::function makes.
+    std::shared_ptr<std::deque<Clock::time_point>> m_opened = std::make_shared<std::deque<Clock::time_point>>();
 };
 
 } // namespace
@@ -98,13 +126,20 @@ public:
 
     QWidget *createBrowser(QWidget *pic1, const QIcon &popupIcon) override
     {
-        ensureShareContext();
+        // The default profile keeps nothing on disk; without this the GL shaders of the browser
+        // would still be cached under the user's home. Read when the first view starts.
+        QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+        if (!ensureShareContext()) {
+            qWarning("thornvale: music unavailable: no OpenGL context can be made for the browser");
+            return nullptr;
+        }
+        QWebEngineProfile *profile = QWebEngineProfile::defaultProfile();
+        MusicPage::guardProfile(profile);
         auto *view = new QWebEngineView(pic1);
         view->setObjectName(QStringLiteral("WB"));
-        auto *page = new MusicPage(QWebEngineProfile::defaultProfile(), popupIcon, view);
+        auto *page = new MusicPage(profile, view, PopupOpener(profile, popupIcon));
         // The pages play as they load, as the music menu promises, and open their pop-ups
         // without a click.
-        page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
         view->setPage(page);
         view->setGeometry(kBrowserGeometry);

@@ -101,10 +101,15 @@ MusicEngine *MusicStrip::loadEngine()
 void MusicStrip::navigate(const QUrl &address)
 {
     if (!m_view) {
-        MusicEngine *engine = loadEngine();
+        MusicEngine *engine = m_browserFailed ? nullptr : loadEngine();
         if (!engine)
             return;
         m_view = engine->createBrowser(m_pic1, ProgramIcon());
+        // The engine has said why; a second try would meet the same machine.
+        if (!m_view) {
+            m_browserFailed = true;
+            return;
+        }
     }
     m_engine->navigate(m_view, address);
 }

@@ -26,8 +26,9 @@ public:
 
     // gayo_Click, pop_Click, club_Click: load address, replacing the page (and its music). The
     // first call loads the module and makes the browser. If the module is missing or does not
-    // load, one warning names the cause and the strip stays blank for the rest of the run: a
-    // second attempt would only meet the same file and repeat the line at every choice.
+    // load, or the browser cannot run here (no OpenGL context), one warning names the cause and
+    // the strip stays blank for the rest of the run: a second attempt would only meet the same
+    // file or machine and repeat the line at every choice.
     void navigate(const QUrl &address);
 
     // `WB`, or nullptr before the first navigate (and for good when the module did not load).
@@ -52,6 +53,7 @@ private:
     QWidget *m_pic1;
     MusicEngine *m_engine = nullptr;
     bool m_loadTried = false;
+    bool m_browserFailed = false; // the engine could not make a browser here
     QWidget *m_view = nullptr; // a child of pic1, which also owns this strip
 };
 

@@ -1,7 +1,8 @@
-#include "shell/musicstrip.h"
+#include "stripwindow.h"
 #include "shell/programicon.h"
 
 #include "site-sim/sitesim.h"
+#include "support/messagelog.h"
 #include "support/x11title.h"
 
 #include <QPointer>
@@ -58,20 +59,14 @@ private Q_SLOTS:
 
     void init()
     {
-        m_window = std::make_unique<QWidget>();
-        m_window->resize(737, 479);
-        m_pic1 = new QWidget(m_window.get());
-        m_pic1->setGeometry(512, 16, 210, 21);
-        m_strip = new MusicStrip(m_pic1);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_shown = std::make_unique<StripWindow>();
+        m_window = m_shown->window.get();
+        m_pic1 = m_shown->pic1;
+        m_strip = m_shown->strip;
+        QVERIFY(m_shown->exposed());
     }
 
-    void cleanup()
-    {
-        m_strip->closePopups();
-        m_window.reset();
-    }
+    void cleanup() { m_shown.reset(); }
 
     // Start-up does not pay for a browser; the strip stays blank until a music item is chosen.
     void noBrowserBeforeFirstChoice()
@@ -136,23 +131,18 @@ private Q_SLOTS:
         QVERIFY(m_window->isVisible());
     }
 
-    // A page that opens windows in a loop gets eight; every request past them is refused with
-    // one line on stderr.
+    // A page that opens windows in a loop gets eight; every request past them is refused, with
+    // one line on stderr each until the process's 20 are spent.
     void popUpsAreBounded()
     {
-        static int refused = 0;
-        refused = 0;
-        static QtMessageHandler previous = nullptr;
-        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-            if (text.contains(u"pop-up window past the 8 open; refused"_s))
-                ++refused;
-            else
-                previous(type, context, text);
-        });
+        MessageLog log;
+        const auto refused = [&log] { return log.ours().filter(u"pop-up window past the 8 open; refused"_s).size(); };
         m_strip->navigate(url(u"/popupflood?count=30"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(refused, 22, kPageTimeoutMs);
-        qInstallMessageHandler(previous);
+        QTRY_COMPARE_WITH_TIMEOUT(refused(), 20, kPageTimeoutMs);
         QCOMPARE(m_strip->popups().size(), 8);
+        // The other two of the 22 refusals say nothing.
+        QTest::qWait(500);
+        QCOMPARE(refused(), 20);
     }
 
     // The page asks for 600 x 500; the window keeps its design size.
@@ -222,7 +212,7 @@ private Q_SLOTS:
         bound.setSingleShot(true);
         connect(&bound, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
         bound.start(kPageTimeoutMs);
-        QTimer::singleShot(0, m_window.get(), &QWidget::close);
+        QTimer::singleShot(0, m_window, &QWidget::close);
         QCoreApplication::exec();
         bound.stop();
         QCOMPARE(lastClosed.size(), 1);
@@ -244,7 +234,8 @@ private:
 
     sitesim::Server m_site;
     QString m_base;
-    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<StripWindow> m_shown;
+    QWidget *m_window = nullptr;
     QWidget *m_pic1 = nullptr;
     MusicStrip *m_strip = nullptr;
 };

@@ -360,7 +360,7 @@ std::optional<std::string> HostileMusicPage(std::string_view name, std::string_v
     if (name == "link") {
         static const std::pair<std::string_view, std::string_view> targets[] = {
             { "scheme", "thornvaletest:payload" },
-            { "javascript", "javascript:document.title='ran'" },
+            { "javascript", "javascript:void(document.title='ran')" },
             { "file", "file:///etc/hostname" },
             { "data", "data:text/html,<title>data</title>" },
             { "https", "https://127.0.0.1:1/" },
@@ -385,9 +385,7 @@ std::optional<std::string> HostileMusicPage(std::string_view name, std::string_v
             "<script>const seen = [];\nconst note = s => { seen.push(s); document.title = seen.sort().join(' '); };\n"
             "Notification.requestPermission().then(p => note('notification ' + p));\n"
             "navigator.geolocation.getCurrentPosition(() => note('geolocation granted'),"
-            " e => note('geolocation ' + e.code));\n"
-            "navigator.mediaDevices.getUserMedia({audio: true}).then(() => note('media granted'),"
-            " e => note('media ' + e.name));</script>");
+            " e => note('geolocation ' + e.code));</script>");
     if (name == "reopen")
         return page("reopen",
             "<script>let w = null, n = 0;\nsetInterval(() => { if (w) w.close(); "
