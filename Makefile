@@ -8,7 +8,8 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	qt6-qpa-plugins libgl-dev libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev \
 	xvfb xauth x11-apps imagemagick xdotool trayer fonts-noto-cjk g++-mingw-w64-x86-64 \
 	clang libclang-rt-14-dev libxcb1-dev qt6-translations-l10n \
-	librsvg2-bin help2man desktop-file-utils appstream lintian dpkg-dev file x11-utils dbus-daemon
+	librsvg2-bin help2man desktop-file-utils appstream lintian dpkg-dev file x11-utils dbus-daemon at-spi2-core \
+	weston qt6-wayland openbox
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Seconds each fuzz harness runs for.

@@ -42,9 +42,11 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz ${packaging_dir}/copyrigh
 set(compressed ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 
 if(THORNVALE_BUILD_GUI)
-  install(FILES ${packaging_dir}/thornvale.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  configure_file(${packaging_dir}/thornvale.metainfo.xml.in thornvale.metainfo.xml @ONLY)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/thornvale.metainfo.xml
+  # Named after the window's Wayland app id (src/app/main.cpp), which is also the component id.
+  set(app_id example.thornvale.Thornvale)
+  install(FILES ${packaging_dir}/${app_id}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  configure_file(${packaging_dir}/${app_id}.metainfo.xml.in ${app_id}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${app_id}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   configure_file(${packaging_dir}/thornvale.1.in thornvale.1 @ONLY)
   thornvale_gzip(${CMAKE_CURRENT_BINARY_DIR}/thornvale.1 ${CMAKE_CURRENT_BINARY_DIR}/thornvale.1.gz)

@@ -25,4 +25,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Korean text needs a Hangul font; the dialogs' buttons come from Qt's Korean translation
 # (qtbase_ko); the window needs Qt's platform plugins. No linked library names any of them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-nanum, qt6-translations-l10n, qt6-qpa-plugins")
+# Without Qt's Wayland plugin a Wayland session runs the window through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 include(CPack)

@@ -6,7 +6,8 @@
 #   2. the installed thornvale-cli: its version, a search and the status against site-sim;
 #   3. the installed window under Xvfb: its WM_CLASS is the desktop entry's StartupWMClass, and the
 #      first music choice maps the music module from the prefix's library folder, not the build's;
-#   4. the Debian package CPack makes of the same tree: its file list.
+#   4. the installed window on a headless weston: its Wayland app_id is the desktop entry's name;
+#   5. the Debian package CPack makes of the same tree: its file list.
 # The tree's addresses are whatever it was built with; the window's status check and music page
 # may fail against placeholders, which is fine: only the module's loading is checked.
 set -euo pipefail
@@ -22,6 +23,8 @@ cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 [ -f "$build/CMakeCache.txt" ] || fail "$build is not a configured build folder"
 version=$(cache CMAKE_PROJECT_VERSION)
 libdir=$(cache CMAKE_INSTALL_LIBDIR)
+# The window's Wayland app id, the desktop entry's and the metainfo's name, the component id.
+app_id=example.thornvale.Thornvale
 
 tmp=$(mktemp -d)
 pids=()
@@ -41,8 +44,8 @@ expected=(
     bin/thornvale
     bin/thornvale-cli
     "$libdir/thornvale/thornvale-music.so"
-    share/applications/thornvale.desktop
-    share/metainfo/thornvale.metainfo.xml
+    "share/applications/$app_id.desktop"
+    "share/metainfo/$app_id.metainfo.xml"
     share/icons/hicolor/scalable/apps/thornvale.svg
     share/man/man1/thornvale.1.gz
     share/man/man1/thornvale-cli.1.gz
@@ -58,11 +61,9 @@ done
 printf '%s\n' "${expected[@]}" | sort >"$tmp/expected"
 diff -u "$tmp/expected" "$tmp/installed" >&2 || fail "the installed files differ from the list above"
 # Categories=Game;Utility; is meant: the entry shows under both.
-desktop-file-validate "$prefix/share/applications/thornvale.desktop" |
+desktop-file-validate "$prefix/share/applications/$app_id.desktop" |
     { grep -v 'contains more than one main category' || true; } >&2
-# The desktop file's name is the window's Wayland app id (the program's file name), so the
-# component id is not reverse-DNS; that one finding is accepted.
-appstreamcli validate-tree --no-net --override=cid-desktopapp-is-not-rdns=info "$root" >"$tmp/appstream" ||
+appstreamcli validate-tree --no-net "$root" >"$tmp/appstream" ||
     { cat "$tmp/appstream" >&2; fail "appstreamcli validate-tree failed"; }
 for page in "$prefix"/share/man/man1/*.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
@@ -95,7 +96,7 @@ pids+=("$app")
 win=$(timeout 30 xdotool search --sync --all --onlyvisible --pid "$app" --name "^Thornvale" | head -n 1) ||
     { cat "$tmp/window" >&2; fail "the installed window did not show"; }
 wm_class=$(xprop -id "$win" WM_CLASS | sed -n 's/.*= "\([^"]*\)", "\([^"]*\)"/\2/p')
-startup_class=$(sed -n 's/^StartupWMClass=//p' "$prefix/share/applications/thornvale.desktop")
+startup_class=$(sed -n 's/^StartupWMClass=//p' "$prefix/share/applications/$app_id.desktop")
 [ "$wm_class" = "$startup_class" ] || fail "WM_CLASS $wm_class, desktop entry StartupWMClass=$startup_class"
 ! grep -q thornvale-music "/proc/$app/maps" || fail "the music module was mapped before any music choice"
 # 메뉴 is the second entry of the menu bar; in it 노래 opens the list whose first entry is 가요.
@@ -110,7 +111,32 @@ mapped=$(awk '/thornvale-music/ { print $6 }' "/proc/$app/maps" | sort -u)
 kill "$app"
 say "installed window: WM_CLASS $wm_class, music module from ${module#"$root"}"
 
-# 4. The Debian package of the same tree (make package makes the shipped one from the package
+# 4. The installed window as a native Wayland client of a headless weston with a runtime folder
+# of its own (weston refuses one that others can read). The app id goes out with the window's
+# toplevel, which shows once the status check is over.
+runtime=$tmp/runtime
+mkdir -m 0700 "$runtime"
+XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --use-pixman --idle-time=0 \
+    --socket=install-check >"$tmp/weston" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -S "$runtime/install-check" ] && break; sleep 0.1; done
+[ -S "$runtime/install-check" ] || { cat "$tmp/weston" >&2; fail "weston did not start"; }
+env -u DISPLAY -u THORNVALE_MUSIC_MODULE_DIR XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=install-check \
+    QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 "$prefix/bin/thornvale" >"$tmp/wayland" 2>&1 &
+app=$!
+pids+=("$app")
+sent="set_app_id(\"$app_id\")"
+for _ in $(seq 300); do
+    grep -qF "$sent" "$tmp/wayland" && break
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+done
+grep -qF "$sent" "$tmp/wayland" ||
+    { grep -v '^\[' "$tmp/wayland" | tail -n 20 >&2; fail "the Wayland window sent no $sent"; }
+kill "$app"
+say "installed window on weston: app_id $app_id"
+
+# 5. The Debian package of the same tree (make package makes the shipped one from the package
 # preset); not installed, only listed.
 cpack --config "$build/CPackConfig.cmake" -B "$tmp/deb" >"$tmp/cpack" 2>&1 || { cat "$tmp/cpack" >&2; fail "cpack"; }
 deb=$tmp/deb/thornvale_${version}_$(dpkg --print-architecture).deb
@@ -119,4 +145,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\/usr\//, "", $6); print $6 }' | 
 diff -u "$tmp/expected" "$tmp/packaged" >&2 || fail "the package's files differ from the list above"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6webenginewidgets6' ||
     fail "Depends misses the music module's libraries: $(dpkg-deb -f "$deb" Depends)"
-say "package $(basename "$deb"): ${#expected[@]} files, no site-sim, Depends covers the music module"
+dpkg-deb -f "$deb" Recommends | grep -qw 'qt6-wayland' ||
+    fail "Recommends misses Qt's Wayland plugin: $(dpkg-deb -f "$deb" Recommends)"
+say "package $(basename "$deb"): ${#expected[@]} files, no site-sim, Depends covers the music module,"\
+" Recommends the Wayland plugin"

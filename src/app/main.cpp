@@ -13,7 +13,11 @@ int main(int argc, char *argv[])
     // pays for it in memory and start-up time. The music module makes that context itself on the
     // first music choice.
     QApplication app(argc, argv);
+    // The class of the X11 WM_CLASS, which the desktop entry's StartupWMClass names.
     QApplication::setApplicationName(QStringLiteral("thornvale"));
+    // On Wayland the window's app_id: a desktop matches the window to its entry and icon by the
+    // entry's file name, which is also the AppStream component id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.thornvale.Thornvale"));
     QApplication::setOrganizationName(QStringLiteral("Thornvale"));
     if (!thornvale::InstallQtKorean())
         qWarning("thornvale: Qt's Korean translation (qtbase_ko) is not installed; its buttons read in English");

@@ -60,6 +60,8 @@ Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
     , m_wb(new QWebEngineView(m_pic2))
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A page opens its pop-ups on its own; the user may be typing a name in the main window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     // Only the main window decides when the program ends: closing the last pop-up while the main
     // window sits in the tray must not end it, and a pop-up left open must not keep it running.
     setAttribute(Qt::WA_QuitOnClose, false);

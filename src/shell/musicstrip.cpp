@@ -3,9 +3,11 @@
 #include "music/musicengine.h"
 #include "shell/programicon.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFocusFrame>
+#include <QKeyEvent>
 #include <QPluginLoader>
 #include <QUrl>
 #include <QWidget>
@@ -53,7 +55,74 @@ public:
 MusicStrip::MusicStrip(QWidget *pic1)
     : QObject(pic1)
     , m_pic1(pic1)
+    , m_focusFrame(new QFocusFrame(pic1->parentWidget()))
 {
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { markFocus(now); });
+}
+
+void MusicStrip::setTabNeighbours(QWidget *before, QWidget *after)
+{
+    m_before = before;
+    m_after = after;
+    QWidget::setTabOrder(before, m_pic1);
+    QWidget::setTabOrder(m_pic1, after);
+    adoptFocusProxy();
+}
+
+void MusicStrip::adoptFocusProxy()
+{
+    if (!m_view)
+        return;
+    QWidget *input = m_view->focusProxy() ? m_view->focusProxy() : m_view;
+    if (input == m_input)
+        return;
+    const bool hadFocus = m_pic1->hasFocus() || (m_input && m_input->hasFocus());
+    m_input = input;
+    input->installEventFilter(this);
+    input->setAccessibleName(m_pic1->accessibleName());
+    // pic1 lies under the browser now: a stop there would be one nobody sees.
+    m_pic1->setFocusPolicy(Qt::NoFocus);
+    if (m_before)
+        QWidget::setTabOrder(m_before, input);
+    if (m_after)
+        QWidget::setTabOrder(input, m_after);
+    if (hadFocus)
+        input->setFocus(Qt::OtherFocusReason);
+}
+
+void MusicStrip::markFocus(QWidget *now)
+{
+    // The frame follows the widget it is set on, shown whenever that is; so it is set only while
+    // the strip has the focus.
+    const bool inStrip = now && (now == m_pic1 || m_pic1->isAncestorOf(now));
+    m_focusFrame->setWidget(inStrip ? m_pic1 : nullptr);
+}
+
+bool MusicStrip::eventFilter(QObject *watched, QEvent *event)
+{
+    if (QWidget *window = m_pic1->window(); watched == window && event->type() == QEvent::WinIdChange) {
+        // The new native window is one the window manager has not seen the user choose: it maps
+        // it without the keyboard. The user was typing in the old one, so it gets it back once.
+        if (m_reactivate && window->internalWinId()) {
+            m_reactivate = false;
+            window->removeEventFilter(this);
+            QMetaObject::invokeMethod(window, &QWidget::activateWindow, Qt::QueuedConnection);
+        }
+        return false;
+    }
+    if (watched == m_view && event->type() == QEvent::ChildAdded) {
+        // The browser sets its focus proxy right after it has added the widget.
+        QMetaObject::invokeMethod(this, &MusicStrip::adoptFocusProxy, Qt::QueuedConnection);
+    } else if (watched == m_input && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        QWidget *next = key->key() == Qt::Key_Tab ? m_after.data() : key->key() == Qt::Key_Backtab ? m_before.data() : nullptr;
+        if (plain && next) {
+            next->setFocus(key->key() == Qt::Key_Tab ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 MusicStrip::~MusicStrip() = default;
@@ -104,12 +173,19 @@ void MusicStrip::navigate(const QUrl &address)
         MusicEngine *engine = m_browserFailed ? nullptr : loadEngine();
         if (!engine)
             return;
+        // The browser's GL surface makes Qt recreate the main window's native window.
+        m_reactivate = m_pic1->window()->isActiveWindow();
+        if (m_reactivate)
+            m_pic1->window()->installEventFilter(this);
         m_view = engine->createBrowser(m_pic1, ProgramIcon());
         // The engine has said why; a second try would meet the same machine.
         if (!m_view) {
             m_browserFailed = true;
             return;
         }
+        m_view->setAccessibleName(m_pic1->accessibleName());
+        m_view->installEventFilter(this);
+        adoptFocusProxy();
     }
     m_engine->navigate(m_view, address);
 }

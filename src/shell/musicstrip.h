@@ -7,8 +7,10 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 
+class QFocusFrame;
 class QWidget;
 
 namespace thornvale {
@@ -34,6 +36,12 @@ public:
     // `WB`, or nullptr before the first navigate (and for good when the module did not load).
     QWidget *view() const { return m_view; }
 
+    // The strip is one stop of the window's tab chain, between before and after: pic1 until the
+    // browser is there, then the page, which Tab and Shift+Tab leave at once instead of walking
+    // its links. While it has the focus a frame is drawn just outside pic1, which the browser
+    // covers whole.
+    void setTabNeighbours(QWidget *before, QWidget *after);
+
     // Plays through `engine` instead of loading the module: the window's tests run where no
     // browser can draw and record what would play. The engine must outlive the strip.
     void useEngine(MusicEngine *engine)
@@ -47,14 +55,26 @@ public:
     // Ends every Form2 at once; the main window's close path calls it before the program ends.
     void closePopups();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     MusicEngine *loadEngine();
+    // The browser makes the widget that takes its keyboard input only once a page loads, and may
+    // replace it; each one takes the strip's place in the chain when it appears.
+    void adoptFocusProxy();
+    void markFocus(QWidget *now);
 
     QWidget *m_pic1;
     MusicEngine *m_engine = nullptr;
     bool m_loadTried = false;
     bool m_browserFailed = false; // the engine could not make a browser here
     QWidget *m_view = nullptr; // a child of pic1, which also owns this strip
+    QPointer<QWidget> m_before;
+    QPointer<QWidget> m_after;
+    QPointer<QWidget> m_input; // the browser's focus proxy, once there is one
+    QFocusFrame *m_focusFrame;
+    bool m_reactivate = false; // the main window had the keyboard when the browser came
 };
 
 } // namespace thornvale

@@ -19,6 +19,8 @@ namespace thornvale::detail {
 class TrayBackend {
 public:
     virtual ~TrayBackend() = default;
+    // Whether this desktop has a notification area at all, asked before the window goes.
+    virtual bool available() const = 0;
     // Fills record for tray mode with the platform's handles and adds the icon, which shows the
     // record's balloon once. False when there is no notification area or it refused the icon.
     virtual bool add(TrayIconData &record, const QIcon &icon) = 0;

@@ -49,11 +49,13 @@ public:
 
     ~QtTrayBackend() override { delete m_icon; }
 
+    bool available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
     bool add(TrayIconData &record, const QIcon &icon) override
     {
         // No native handles here; the record still carries everything the icon shows.
         FillForTrayMode(record, 0, 0);
-        if (!QSystemTrayIcon::isSystemTrayAvailable())
+        if (!available())
             return false;
         if (!m_icon) {
             m_icon = new QSystemTrayIcon(m_owner);

@@ -26,6 +26,11 @@ void TrayMode::enter()
 {
     if (!m_window)
         return;
+    if (!m_iconShown && !m_backend->available()) {
+        qWarning("thornvale: no notification area on this desktop; tray mode is not available");
+        Q_EMIT unavailable();
+        return;
+    }
     m_window->hide();
     // The shell refuses a second icon for the same window and id, and with it the balloon, so the
     // first icon keeps serving.

@@ -31,8 +31,9 @@ public:
     ~TrayMode() override;
 
     // menu2_Click. Hides the window and adds the icon with its one balloon. Entered again while
-    // the icon is there, it only hides the window. When no notification area takes the icon the
-    // window stays shown: there would be no way to bring it back.
+    // the icon is there, it only hides the window. On a desktop without a notification area the
+    // window is left exactly as it is and unavailable() says so; when the area refuses the icon
+    // the window is shown again. Either way there would be no way to bring it back.
     void enter();
     // Form_QueryUnload: removes the icon, whether or not tray mode was ever used.
     void removeIcon();
@@ -47,6 +48,8 @@ public:
 Q_SIGNALS:
     // The window was shown again from the icon.
     void restored();
+    // Tray mode was asked for on a desktop that has no notification area.
+    void unavailable();
 
 private:
     void showWindow();

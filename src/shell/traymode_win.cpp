@@ -132,6 +132,9 @@ public:
             DestroyIcon(m_icon);
     }
 
+    // The taskbar's notification area is part of every Windows desktop.
+    bool available() const override { return true; }
+
     bool add(TrayIconData &record, const QIcon &icon) override
     {
         if (!m_receiver)

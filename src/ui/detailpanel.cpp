@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 #include "qtbridge/qtbridge.h"
 #include "ui/design.h"
@@ -25,6 +26,37 @@ constexpr int PanelLeft = 5160;
 constexpr int PanelTop = 120;
 constexpr int PanelRight = 10920;
 constexpr int PanelBottom = 7080;
+
+// WCAG's relative luminance of an sRGB colour.
+double relativeLuminance(const QColor &colour)
+{
+    const auto linear = [](float channel) {
+        return channel <= 0.04045f ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The grade colours were chosen for a light window; on a dark one the deep blues and browns all
+// but vanish. There each is lightened, hue and saturation kept, just far enough to be read.
+QColor gradeColourOn(const QColor &colour, const QColor &background)
+{
+    if (background.lightnessF() >= 0.5)
+        return colour;
+    QColor lighter = colour;
+    for (int lightness = colour.lightness(); lightness <= 255; ++lightness) {
+        lighter = QColor::fromHsl(colour.hslHue(), colour.hslSaturation(), lightness);
+        if (contrastRatio(lighter, background) >= 4.5)
+            break;
+    }
+    return lighter;
+}
 
 // One line of the panel, drawn one pixel wide beneath the labels.
 class PanelLine final : public QWidget {
@@ -206,11 +238,13 @@ void DetailPanel::ShowCharacterDetail(const CharacterDetail &detail, const std::
 void DetailPanel::ColourGradeLabels()
 {
     // Colours are only ever set: a label whose caption is no grade keeps the colour it had.
+    const QColor background = palette().color(QPalette::Window);
     for (int k = 1; k <= GradeRows; ++k) {
         QLabel *label = grade(k);
         if (const std::optional<Rgb> colour = GradeColourOf(view(label->text()))) {
             QPalette palette = label->palette();
-            palette.setColor(label->foregroundRole(), QColor(colour->r, colour->g, colour->b));
+            palette.setColor(
+                label->foregroundRole(), gradeColourOn(QColor(colour->r, colour->g, colour->b), background));
             label->setPalette(palette);
         }
     }

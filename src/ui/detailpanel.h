@@ -34,6 +34,7 @@ public:
     // equipment label as it is, and shows a header's design text.
     void ShowCharacterDetail(const CharacterDetail &detail, const std::optional<QString> &nickname);
     // Colours every grade label by the grade it shows; a caption that is no grade keeps its colour.
+    // On a dark window (lightness below one half) each colour is lightened until it reads.
     void ColourGradeLabels();
 
     QLabel *header(Header element) const { return m_headers[std::size_t(element)]; }

@@ -80,12 +80,16 @@ Form1::Form1(SiteConfig config, QWidget *parent)
     m_tray = new TrayMode(this, m_ui.P, this);
     // The strip's browser is made on the first music choice, so start-up stays light.
     m_music = new MusicStrip(m_ui.pic1);
+    m_music->setTabNeighbours(m_ui.LV, m_ui.txtAdd);
     m_rank = new RankPrompt(*m_results, m_ui.txtnick, m_ui.txtAdd, this);
     connect(m_rank, &RankPrompt::finished, this, &Form1::rankLookupFinished);
     connectControls();
     for (QObject *watched : { static_cast<QObject *>(m_ui.txtName), static_cast<QObject *>(m_ui.txtnick),
-             static_cast<QObject *>(m_ui.txtAdd), static_cast<QObject *>(m_ui.LV->viewport()) })
+             static_cast<QObject *>(m_ui.txtAdd), static_cast<QObject *>(m_ui.LV),
+             static_cast<QObject *>(m_ui.LV->viewport()) })
         watched->installEventFilter(this);
+    // Qt names a popup by nothing of its own; a screen reader says this when the menu opens.
+    m_ui.menu34->setAccessibleName(m_ui.menu34->title());
 }
 
 Form1::~Form1()
@@ -108,6 +112,11 @@ void Form1::connectControls()
     connect(m_ui.copyRow, &QAction::triggered, this, &Form1::copySelectedRow);
     connect(m_ui.Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(m_ui.menu2, &QAction::triggered, m_tray, &TrayMode::enter);
+    connect(m_tray, &TrayMode::unavailable, this, [this] {
+        MessageBox(QMessageBox::Information, QStringLiteral("알림 영역이 없어 트레이 모드를 쓸 수 없습니다."),
+            "noTrayMessage", this)
+            ->show();
+    });
 
     const std::pair<QAction *, const std::u16string *> songs[] = { { m_ui.gayo, &m_config.musicUrls[0] },
         { m_ui.pop, &m_config.musicUrls[1] }, { m_ui.club, &m_config.musicUrls[2] } };
@@ -140,14 +149,7 @@ void Form1::openLink(const QString &address)
 
 void Form1::playMusic(const QString &address)
 {
-    const bool first = !m_music->view();
     m_music->navigate(QUrl(address));
-    // The browser takes pic1's place in the tab chain, between the list and the server box.
-    if (QWidget *browser = m_music->view(); first && browser) {
-        browser->setAccessibleName(m_ui.pic1->accessibleName());
-        setTabOrder(m_ui.LV, browser);
-        setTabOrder(browser, m_ui.txtAdd);
-    }
 }
 
 void Form1::gourl_Click()
@@ -338,6 +340,12 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
+        // Shift+F10 is the keyboard's menu key where a keyboard has none; Qt leaves it a key press.
+        if (const auto *key = static_cast<QKeyEvent *>(event); watched == m_ui.LV && key->key() == Qt::Key_F10
+            && key->modifiers() == Qt::ShiftModifier) {
+            openListMenuFromKeyboard();
+            return true;
+        }
         if (const int code = characterCode(static_cast<QKeyEvent *>(event)); code < 0)
             break;
         else if (watched == m_ui.txtName)
@@ -365,6 +373,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             LV_DblClick(mouse->globalPosition().toPoint());
         break;
     }
+    case QEvent::ContextMenu:
+        // The menu key: the keyboard user's way to menu34. The list has no right-button menu.
+        if (watched == m_ui.LV
+            && static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+            openListMenuFromKeyboard();
+            return true;
+        }
+        break;
     case QEvent::FocusIn:
         if (watched == m_ui.txtAdd && !isWindowSwitch(static_cast<QFocusEvent *>(event)->reason()))
             txtAdd_GotFocus();
@@ -412,6 +428,19 @@ void Form1::txtAdd_KeyPress(int keyAscii)
 void Form1::LV_DblClick(const QPoint &globalPos)
 {
     m_ui.menu34->popup(globalPos);
+}
+
+void Form1::openListMenuFromKeyboard()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const QModelIndex index = m_ui.LV->model()->index(row, 0);
+    m_ui.LV->scrollTo(index);
+    const QRect rowRect = m_ui.LV->visualRect(index);
+    m_ui.menu34->popup(m_ui.LV->viewport()->mapToGlobal(rowRect.bottomLeft()));
+    // Its first item active, so a screen reader announces where the keyboard is.
+    m_ui.menu34->setActiveAction(m_ui.gourl);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -105,6 +105,8 @@ private:
     void txtAdd_GotFocus();
     void txtAdd_KeyPress(int keyAscii);
     void LV_DblClick(const QPoint &globalPos);
+    // The menu key or Shift+F10 in the list: menu34 below the selected row, if there is one.
+    void openListMenuFromKeyboard();
 
     void stopDetail();
     void finishDetail(const PageBody &body);

@@ -5,7 +5,9 @@
 #include "support/messagelog.h"
 #include "support/x11title.h"
 
+#include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -143,6 +145,28 @@ private Q_SLOTS:
         // The other two of the 22 refusals say nothing.
         QTest::qWait(500);
         QCOMPARE(refused(), 20);
+    }
+
+    // A pop-up a page opens must not take the keyboard: what the user types into the main window
+    // stays there. Typed with real X input, where the window manager sends it.
+    void popUpLeavesTheKeyboardAlone()
+    {
+        if (!qEnvironmentVariableIsSet("THORNVALE_TEST_WM"))
+            QSKIP("needs a window manager that activates new windows (ctest music.tst_music_openbox)");
+        auto *box = new QLineEdit(m_window);
+        box->setGeometry(10, 10, 200, 24);
+        box->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        box->setFocus();
+        QWidget *form = openOnePopUp();
+        QVERIFY(form);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        // Openbox hands a new window the focus as it maps it; by now it would have.
+        QTest::qWait(500);
+        QCOMPARE(QApplication::activeWindow(), m_window);
+        QCOMPARE(QProcess::execute(u"xdotool"_s, { u"type"_s, u"--delay"_s, u"20"_s, u"abc"_s }), 0);
+        QTRY_COMPARE(box->text(), u"abc"_s);
     }
 
     // The page asks for 600 x 500; the window keeps its design size.

@@ -11,6 +11,7 @@
 #include "ui/form1controls.h"
 
 #include <QAction>
+#include <QFocusFrame>
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -97,6 +98,35 @@ private Q_SLOTS:
             QVERIFY2(!line.contains(u"initialized from a plugin"_s), qPrintable(line));
     }
 
+    // The strip is one tab stop after the list, marked while it has the focus: pic1 before any
+    // music, the page after it, which Tab leaves at once.
+    void stripIsOneTabStop()
+    {
+        if (!qEnvironmentVariableIsSet("THORNVALE_TEST_WM"))
+            QSKIP("needs a window manager to activate the window (ctest music.tst_musicloading_openbox)");
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        auto *frame = m_form->findChild<QFocusFrame *>();
+        QVERIFY(frame);
+        QCOMPARE(tabWalk(), QStringList({ u"LV"_s, u"pic1"_s, u"txtAdd"_s, u"Command2"_s, u"txtnick"_s, u"txtAdd"_s }));
+        ui(*m_form).LV->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(ui(*m_form).LV, Qt::Key_Tab);
+        QVERIFY(frame->isVisible());
+
+        ui(*m_form).gayo->trigger();
+        QWidget *view = m_strip->view();
+        QVERIFY(view);
+        QTRY_VERIFY_WITH_TIMEOUT(view->focusProxy(), kPageTimeoutMs);
+        // The browser's GL surface recreates the window's native window; the keyboard stays.
+        QTRY_VERIFY(m_form->isActiveWindow());
+        QCOMPARE(tabWalk(), QStringList({ u"LV"_s, u"WB"_s, u"txtAdd"_s, u"Command2"_s, u"txtnick"_s, u"txtAdd"_s }));
+        QCOMPARE(tabWalk(Qt::Key_Backtab, ui(*m_form).txtAdd), QStringList({ u"WB"_s, u"LV"_s, u"txtName"_s }));
+        ui(*m_form).LV->setFocus(Qt::TabFocusReason);
+        QVERIFY(!frame->isVisible());
+        QTest::keyClick(ui(*m_form).LV, Qt::Key_Tab);
+        QTRY_VERIFY(frame->isVisible());
+    }
+
     void withoutTheModuleOnlyTheMusicIsGone_data()
     {
         QTest::addColumn<QByteArray>("fileContent"); // empty: no file at all
@@ -157,6 +187,23 @@ private Q_SLOTS:
     }
 
 private:
+    // Where key presses take the focus from start, by the controls' names; the browser's input is
+    // "WB".
+    QStringList tabWalk(Qt::Key key = Qt::Key_Tab, QWidget *start = nullptr)
+    {
+        QWidget *from = start ? start : ui(*m_form).txtName;
+        from->setFocus(Qt::OtherFocusReason);
+        QStringList names;
+        for (int i = 0; i < (key == Qt::Key_Tab ? 6 : 3); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QCoreApplication::processEvents(); // the jump from txtnick is queued
+            QWidget *now = QApplication::focusWidget();
+            const bool inBrowser = now && m_strip->view() && m_strip->view()->isAncestorOf(now);
+            names << (inBrowser ? u"WB"_s : now ? now->objectName() : u"(none)"_s);
+        }
+        return names;
+    }
+
     std::unique_ptr<sitesim::Server> m_site;
     QString m_moduleDir;
     std::unique_ptr<Form1> m_form;

@@ -1,6 +1,11 @@
 #include "shell/programicon.h"
 #include "shell/traymode.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
@@ -83,7 +88,10 @@ private Q_SLOTS:
         main.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main.window));
         TrayMode tray(&main.window, main.P);
+        QSignalSpy refused(&tray, &TrayMode::unavailable);
+        QTest::ignoreMessage(QtWarningMsg, "thornvale: no notification area on this desktop; tray mode is not available");
         tray.enter();
+        QCOMPARE(refused.size(), 1);
         QVERIFY(main.window.isVisible());
         QVERIFY(!tray.iconShown());
         QVERIFY(tray.findChildren<QSystemTrayIcon *>().isEmpty());
@@ -243,6 +251,46 @@ private Q_SLOTS:
         QCoreApplication::exec();
         bound.stop();
         QCOMPARE(lastClosed.size(), 1);
+    }
+
+    // Qt's D-Bus tray, the one desktops with a StatusNotifierWatcher get. Qt looks for the watcher
+    // once per process, so under-sni-watcher.sh starts one before this binary and says so.
+    void statusNotifierItem()
+    {
+        if (qEnvironmentVariableIntValue("THORNVALE_TEST_SNI_WATCHER") != 1)
+            QSKIP("no StatusNotifierWatcher: shell.tst_traymode_sni runs this");
+        QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
+        MainWindow main;
+        main.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+        TrayMode tray(&main.window, main.P);
+        QSignalSpy restored(&tray, &TrayMode::restored);
+        tray.enter();
+        QVERIFY(main.window.isHidden());
+
+        QDBusInterface watcher(u"org.kde.StatusNotifierWatcher"_s, u"/StatusNotifierWatcher"_s,
+                               u"org.kde.StatusNotifierWatcher"_s);
+        QStringList items;
+        QTRY_COMPARE((items = watcher.property("RegisteredStatusNotifierItems").toStringList()).size(), 1);
+        const QString service = items.first().section(u'/', 0, 0);
+        const QString path = u'/' + items.first().section(u'/', 1);
+        // Qt registers the item on a connection of its own, so the name is checked by its process.
+        QCOMPARE(QDBusConnection::sessionBus().interface()->servicePid(service).value(),
+                 uint(QCoreApplication::applicationPid()));
+
+        // A left click as the panel reports it. Not a blocking call: the item answers from this
+        // thread's event loop.
+        QDBusMessage activate = QDBusMessage::createMethodCall(service, path, u"org.kde.StatusNotifierItem"_s,
+                                                               u"Activate"_s);
+        activate << 40 << 10;
+        const QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(activate);
+        QTRY_VERIFY(call.isFinished());
+        QVERIFY2(!call.isError(), qPrintable(call.error().message()));
+        QCOMPARE(restored.size(), 1);
+        QVERIFY(main.window.isVisible());
+
+        tray.removeIcon();
+        QTRY_VERIFY(watcher.property("RegisteredStatusNotifierItems").toStringList().isEmpty());
     }
 
     void cleanupTestCase()

@@ -35,7 +35,9 @@ inline thornvale::SiteConfig configFor(const sitesim::Server &site)
     return config;
 }
 
-// A started site and a window on it, loaded (service open) unless told otherwise.
+// A started site and a window on it, loaded (service open) unless told otherwise. On a Wayland
+// compositor the loaded window is also shown, as the program shows it, so the run goes through a
+// real surface; offscreen it stays hidden.
 struct Fixture {
     std::unique_ptr<sitesim::Server> site;
     std::unique_ptr<thornvale::Form1> form;
@@ -50,7 +52,12 @@ struct Fixture {
             return true;
         QSignalSpy loaded(form.get(), &thornvale::Form1::loadFinished);
         form->load();
-        return loaded.wait(10000) && loaded.first().first().toBool();
+        if (!loaded.wait(10000) || !loaded.first().first().toBool())
+            return false;
+        if (QGuiApplication::platformName() != QLatin1String("wayland"))
+            return true;
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
     }
 };
 

@@ -7,6 +7,9 @@
 
 #include "form1fixture.h"
 #include "search/characterpage.h"
+#include "ui/detailpanel.h"
+
+#include <cmath>
 
 using thornvale::Form1;
 using namespace uitest;
@@ -26,6 +29,17 @@ QColor gradeColour(const std::string &grade)
 
 const QString Separator = QStringLiteral(" | ");
 
+// WCAG's contrast of two colours, as an accessibility checker measures it.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 } // namespace
 
 class TestForm1Detail : public QObject {
@@ -36,6 +50,8 @@ private Q_SLOTS:
     void cleanup();
     void character_data();
     void character();
+    void gradeColours_data();
+    void gradeColours();
     void secondCharacterWithFewerItems();
     void missingPartsShowDesignTexts();
     void failedFetch_data();
@@ -126,6 +142,50 @@ void TestForm1Detail::character()
     QFETCH(int, row);
     QVERIFY(showRow(row));
     checkCharacter(sitesim::Roster().at(std::size_t(row)));
+}
+
+// The grade table's colours on a light panel; on a dark one (the GTK dark theme's #323232) the same
+// hue, light enough to read.
+void TestForm1Detail::gradeColours_data()
+{
+    QTest::addColumn<QString>("grade");
+    QTest::addColumn<QString>("light");
+
+    QTest::newRow("일반") << QStringLiteral("일반") << QStringLiteral("#808080");
+    QTest::newRow("고급") << QStringLiteral("고급") << QStringLiteral("#00c000");
+    QTest::newRow("희귀, 1.5:1 on dark as it stands") << QStringLiteral("희귀") << QStringLiteral("#0000ff");
+    QTest::newRow("고대") << QStringLiteral("고대") << QStringLiteral("#ff00ff");
+    QTest::newRow("영웅") << QStringLiteral("영웅") << QStringLiteral("#ff8000");
+    QTest::newRow("유일") << QStringLiteral("유일") << QStringLiteral("#ffc080");
+    QTest::newRow("유물") << QStringLiteral("유물") << QStringLiteral("#ff0000");
+    QTest::newRow("경이") << QStringLiteral("경이") << QStringLiteral("#804000");
+    QTest::newRow("서사") << QStringLiteral("서사") << QStringLiteral("#00ffff");
+    QTest::newRow("전설") << QStringLiteral("전설") << QStringLiteral("#ff8000");
+    QTest::newRow("신화") << QStringLiteral("신화") << QStringLiteral("#ff0000");
+}
+
+void TestForm1Detail::gradeColours()
+{
+    QFETCH(QString, grade);
+    QFETCH(QString, light);
+
+    Form1 &form = *m_fx.form;
+    auto *panel = form.findChild<thornvale::DetailPanel *>();
+    QVERIFY(panel);
+    QLabel *label = ui(form).LDitem[1];
+    label->setText(grade);
+    panel->ColourGradeLabels();
+    QCOMPARE(colourOf(label).name(), light);
+
+    const QColor background(0x32, 0x32, 0x32);
+    QPalette dark = form.palette();
+    dark.setColor(QPalette::Window, background);
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    form.setPalette(dark);
+    panel->ColourGradeLabels();
+    const QColor onDark = QColor(colourOf(label).rgb());
+    QVERIFY2(contrast(onDark, background) >= 4.5, qPrintable(onDark.name()));
+    QVERIFY2(std::abs(onDark.hslHue() - QColor(light).hslHue()) <= 1, qPrintable(onDark.name()));
 }
 
 void TestForm1Detail::secondCharacterWithFewerItems()

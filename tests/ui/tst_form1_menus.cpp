@@ -1,10 +1,13 @@
 // Every menu item of the real window, through the path the program takes: the link items and
 // "주소접속" into the browser launch (recorded here), the songs into the music strip (a recording
 // engine in place of the browser module), "트레이" into the notification area (trayer, under
-// Xvfb). Closing the window takes the tray icon and every pop-up with it.
+// Xvfb). Closing the window takes the tray icon and every pop-up with it. The list's popup opens
+// from the keyboard too, announced to screen readers (the X11 accessibility bridge is there).
 
+#include <QAccessible>
 #include <QAction>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -76,6 +79,8 @@ private Q_SLOTS:
     void openCharacterPage();
     void songsAndTabOrder();
     void trayAndClose();
+    void keyboardOpensPopup_data();
+    void keyboardOpensPopup();
 
 private:
     QAction *item(const char *name) const { return m_fx.form->findChild<QAction *>(QLatin1String(name)); }
@@ -222,6 +227,90 @@ void TestForm1Menus::trayAndClose()
     QCOMPARE(visibleIcons(), 0);
     for (const QPointer<QWidget> &popup : popups)
         QVERIFY(popup.isNull());
+}
+
+namespace {
+
+// The accessibility focus events while it lives: what a screen reader is told.
+class AccessibleFocusLog final {
+public:
+    AccessibleFocusLog()
+    {
+        s_events.clear();
+        s_previous = QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+            if (event->type() == QAccessible::Focus)
+                s_events.append({ event->object(), event->child() });
+        });
+    }
+    ~AccessibleFocusLog() { QAccessible::installUpdateHandler(s_previous); }
+    Q_DISABLE_COPY_MOVE(AccessibleFocusLog)
+
+    static inline QList<QPair<QObject *, int>> s_events;
+
+private:
+    static inline QAccessible::UpdateHandler s_previous = nullptr;
+};
+
+} // namespace
+
+// The keyboard's ways to the list's popup: the menu key (a Keyboard context-menu event) and
+// Shift+F10. The mouse's right button has none.
+void TestForm1Menus::keyboardOpensPopup_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("row"); // -1: nothing selected
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("menu key") << "menu key" << 4 << true;
+    QTest::newRow("Shift+F10, a row scrolled into view") << "Shift+F10" << 22 << true;
+    QTest::newRow("menu key, no row selected") << "menu key" << -1 << false;
+    QTest::newRow("right button's context menu") << "mouse" << 4 << false;
+}
+
+void TestForm1Menus::keyboardOpensPopup()
+{
+    QFETCH(QString, how);
+    QFETCH(int, row);
+    QFETCH(bool, opens);
+
+    Form1 &form = *m_fx.form;
+    QSignalSpy finished(&form, &Form1::searchFinished);
+    ui(form).txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    QVERIFY(finished.wait(30000));
+    QTreeView *list = ui(form).LV;
+    list->clearSelection();
+    if (row >= 0)
+        selectRow(form, row);
+    list->setFocus();
+
+    const AccessibleFocusLog focus;
+    if (how == QLatin1String("Shift+F10")) {
+        QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+    } else {
+        const auto reason = how == QLatin1String("mouse") ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard;
+        QContextMenuEvent menuKey(reason, QPoint(5, 5), list->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(list, &menuKey);
+    }
+    QMenu *menu = ui(form).menu34;
+    if (!opens) {
+        QVERIFY(!menu->isVisible());
+        return;
+    }
+    QTRY_VERIFY(menu->isVisible());
+    const QRect rowRect = list->visualRect(list->model()->index(row, 0));
+    QVERIFY(list->viewport()->rect().contains(rowRect));
+    QCOMPARE(menu->pos(), list->viewport()->mapToGlobal(rowRect.bottomLeft()));
+    QCOMPARE(menu->accessibleName(), QStringLiteral("메에뉴"));
+    QCOMPARE(menu->activeAction(), ui(form).gourl);
+    QCOMPARE(menu->activeAction()->text(), QStringLiteral("주소접속"));
+    // Only a session with the accessibility bus switched on carries the events (ctest's
+    // tst_form1_menus_a11y).
+    if (qEnvironmentVariableIsSet("THORNVALE_TEST_A11Y")) {
+        QVERIFY(QAccessible::isActive());
+        QVERIFY(AccessibleFocusLog::s_events.contains(qMakePair(static_cast<QObject *>(menu), 0)));
+    }
+    menu->hide();
 }
 
 QTEST_MAIN(TestForm1Menus)

@@ -1,12 +1,15 @@
 // Start-up: the operator's status switch decides whether the window opens; the focus timer puts
-// the cursor into the name box once; closing the window ends everything in flight.
+// the cursor into the name box once; closing the window ends everything in flight. Tray mode on a
+// desktop without a notification area is here too: these tests run where there is none.
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include "form1fixture.h"
+#include "support/messagelog.h"
 #include "ui/qtkorean.h"
 
 using thornvale::Form1;
@@ -22,6 +25,7 @@ private Q_SLOTS:
     void closedServiceMessage();
     void focusTimerTicksOnce();
     void closingEndsWorkInFlight();
+    void trayWithoutNotificationArea();
 
 private:
     Fixture m_fx;
@@ -168,6 +172,50 @@ void TestForm1Startup::closingEndsWorkInFlight()
     QCOMPARE(ui(form).LV->viewport()->cursor().shape(), Qt::ArrowCursor);
     // Nothing of the run arrives after the close.
     QVERIFY(!pages.wait(1000));
+}
+
+namespace {
+
+// Counts the times a window is taken off the screen.
+class HideCounter final : public QObject {
+public:
+    explicit HideCounter(QWidget *window) { window->installEventFilter(this); }
+    int hides = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        hides += event->type() == QEvent::Hide;
+        return false;
+    }
+};
+
+} // namespace
+
+// Hiding the window with nowhere to bring it back from would lose it: it stays exactly as it is.
+void TestForm1Startup::trayWithoutNotificationArea()
+{
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+    QVERIFY(m_fx.start());
+    Form1 &form = *m_fx.form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const HideCounter counter(&form);
+    const MessageLog log;
+
+    ui(form).menu2->trigger();
+    QTRY_VERIFY(openMessageBox());
+    QMessageBox *box = openMessageBox();
+    QCOMPARE(box->text(), QStringLiteral("알림 영역이 없어 트레이 모드를 쓸 수 없습니다."));
+    QCOMPARE(box->icon(), QMessageBox::Information);
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(box->windowTitle().trimmed().isEmpty());
+    QCOMPARE(log.ours(),
+        QStringList { QStringLiteral("thornvale: no notification area on this desktop; tray mode is not available") });
+    box->accept();
+    QCOMPARE(counter.hides, 0);
+    QVERIFY(form.isVisible());
+    QVERIFY(form.findChildren<QSystemTrayIcon *>().isEmpty());
 }
 
 QTEST_MAIN(TestForm1Startup)
