@@ -77,8 +77,7 @@ awk -v a="$prog_ms" -v b="$plain_ms" -v r="$prog_rss" \
 
 start_sim "$probe_port" "$latency" "$logs/sim"
 echo "in the window (bench/uiprobe.cpp), site-sim adding $latency ms to every request:"
-THORNVALE_MUSIC_MODULE_DIR=$build/src/app \
-    "$build/bench/thornvale-uiprobe" --base "http://127.0.0.1:$probe_port" 2>"$logs/probe-err" ||
+"$build/bench/thornvale-uiprobe" --base "http://127.0.0.1:$probe_port" 2>"$logs/probe-err" ||
     { cat "$logs/probe-err" >&2; exit 1; }
 kill -INT "${pids[-1]}"; wait "${pids[-1]}" || true
 echo "  site-sim: $(grep -o '[0-9]* connections, [0-9]* requests' "$logs/sim")"

@@ -7,8 +7,8 @@
 //     its page has loaded, and resident memory after it,
 //   - resident memory with the 8 pop-ups a page may open, and after they were closed again.
 // Run it under Xvfb; bench/ui-figures.sh starts site-sim with the latency to use. Like the
-// program it links no QtWebEngine library: the music module brings it (THORNVALE_MUSIC_MODULE_DIR
-// names the build tree's module folder).
+// program it links no QtWebEngine library: the music module brings it, from the build tree's
+// module folder, which the probe is built knowing.
 
 #include <QAction>
 #include <QApplication>
@@ -155,6 +155,7 @@ int main(int argc, char *argv[])
                         toU16(b + QStringLiteral("/music1"))};
 
     Form1 window(config);
+    window.setMusicModuleFolder(QStringLiteral(THORNVALE_MUSIC_MODULE_DIR));
     // The window's controls by the names the program gives them.
     auto *txtName = window.findChild<QLineEdit *>(QStringLiteral("txtName"));
     auto *strip = window.findChild<QWidget *>(QStringLiteral("pic1"))->findChild<MusicStrip *>();

@@ -87,7 +87,7 @@ say "installed thornvale-cli $version: a search and the status against site-sim"
 
 # 3. The installed window, the build tree's module out of its reach.
 module=$(realpath "$prefix/$libdir/thornvale/thornvale-music.so")
-env -u THORNVALE_MUSIC_MODULE_DIR QTWEBENGINE_DISABLE_SANDBOX=1 \
+env QTWEBENGINE_DISABLE_SANDBOX=1 \
     QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox --disable-gpu" \
     "$prefix/bin/thornvale" >"$tmp/window" 2>&1 &
 app=$!
@@ -121,7 +121,7 @@ XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --use-pixman --idl
 pids+=($!)
 for _ in $(seq 100); do [ -S "$runtime/install-check" ] && break; sleep 0.1; done
 [ -S "$runtime/install-check" ] || { cat "$tmp/weston" >&2; fail "weston did not start"; }
-env -u DISPLAY -u THORNVALE_MUSIC_MODULE_DIR XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=install-check \
+env -u DISPLAY XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=install-check \
     QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 "$prefix/bin/thornvale" >"$tmp/wayland" 2>&1 &
 app=$!
 pids+=("$app")

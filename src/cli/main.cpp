@@ -140,6 +140,245 @@ void printDetail(const Options &opt, const CharacterDetail &d)
     writeOut(formatTable({QStringLiteral("#"), QStringLiteral("장비명"), QStringLiteral("등급")}, rows));
 }
 
+// What a command works with. main keeps it until the event loop has ended, so whatever a command
+// leaves running may hold on to it.
+struct Session {
+    Options opt;
+    QStringList args; // the command's own, after its name
+    // Declared before `search`, whose host fetches through it, so that it is destroyed after it.
+    std::unique_ptr<net::PageFetcher> pageFetcher;
+    std::unique_ptr<SearchRun> search;
+    int exitCode = ExitRead;
+
+    // Made on first use: encode and url never start the network stack.
+    net::PageFetcher &fetcher()
+    {
+        if (!pageFetcher)
+            pageFetcher = std::make_unique<net::PageFetcher>();
+        return *pageFetcher;
+    }
+};
+
+// A command's exit code, or none yet: it has started work that sets Session::exitCode from the
+// event loop. ExitUsage means arguments it cannot take, and main then prints its usage.
+using Outcome = std::optional<int>;
+
+Outcome encodeCommand(Session &s)
+{
+    writeOut(toQString(URLEncode(view(s.args[0]))) + u'\n');
+    return ExitRead;
+}
+
+Outcome urlCommand(Session &s)
+{
+    bool ok = false;
+    const qlonglong page = s.args[1].toLongLong(&ok);
+    // Result pages count from 1.
+    if (!ok || page < 1)
+        return ExitUsage;
+    writeOut(toQString(BuildSearchUrl(s.opt.config.searchAddressStart(), view(s.args[0]), page)) + u'\n');
+    return ExitRead;
+}
+
+Outcome searchCommand(Session &s)
+{
+    const auto print = [&s](const ResultTable &list, std::int32_t counter, int failures) {
+        printSearch(s.opt, list, counter);
+        s.exitCode = failures > 0 ? ExitUnreadable : ExitRead;
+        QCoreApplication::quit();
+    };
+    s.search = runSearch(s.opt, s.args[0], s.fetcher(), print);
+    return std::nullopt;
+}
+
+Outcome rankCommand(Session &s)
+{
+    const std::u16string nick = toU16(s.args[0]);
+    const std::u16string server = toU16(s.args[1]);
+    const auto print = [&s, nick, server](const ResultTable &list, std::int32_t, int failures) {
+        bool matched = false;
+        for (int at = NextRankMatch(list, 0, nick, server); at >= 0;
+             at = NextRankMatch(list, at + 1, nick, server)) {
+            writeOut(toQString(RankMessage(at)) + u'\n');
+            matched = true;
+        }
+        // A page that never came may hold the row; only a complete search can say "nowhere".
+        s.exitCode = failures > 0 ? ExitUnreadable : matched ? ExitRead : ExitNegative;
+        QCoreApplication::quit();
+    };
+    s.search = runSearch(s.opt, s.args[2], s.fetcher(), print);
+    return std::nullopt;
+}
+
+Outcome detailCommand(Session &s)
+{
+    const auto print = [&s](const net::FetchResult &r) {
+        const QString &address = s.args[0];
+        if (!r.ok) {
+            // An empty result would read as a character without equipment.
+            writeErr(QStringLiteral("detail: fetch failed: %1 (%2)\n").arg(safe(r.error), safe(address)));
+            s.exitCode = ExitUnreadable;
+        } else {
+            const CharacterDetail detail = ParseCharacterPage(view(r.text));
+            if (detail.itemsDropped > 0)
+                writeErr(QStringLiteral("detail: %1 item blocks past the first %2 dropped (%3)\n")
+                             .arg(detail.itemsDropped)
+                             .arg(MaxItemsPerPage)
+                             .arg(safe(address)));
+            printDetail(s.opt, detail);
+        }
+        QCoreApplication::quit();
+    };
+    net::FetchHandle *handle = s.fetcher().FetchPage(s.args[0]);
+    QObject::connect(handle, &net::FetchHandle::finished, QCoreApplication::instance(), print);
+    return std::nullopt;
+}
+
+Outcome statusCommand(Session &s)
+{
+    const auto print = [&s](const StatusDecision &d) {
+        switch (d.state) {
+        case ServiceState::Open:
+            writeOut(QStringLiteral("open\n"));
+            s.exitCode = ExitRead;
+            break;
+        case ServiceState::Closed:
+            writeOut(QStringLiteral("closed\n"));
+            s.exitCode = ExitNegative;
+            break;
+        case ServiceState::Unknown:
+            writeOut(QStringLiteral("unknown: %1\n").arg(safe(toQString(d.reason))));
+            s.exitCode = ExitUnreadable;
+            break;
+        }
+        QCoreApplication::quit();
+    };
+    net::CheckServiceStatus(toQString(s.opt.config.statusUrl), QCoreApplication::instance(), print);
+    return std::nullopt;
+}
+
+struct Command {
+    QStringView name;
+    qsizetype arguments;        // exactly this many
+    QStringView usage;          // what follows the name, in the help and in its usage error
+    QStringView summary;        // for the help, which wraps it
+    QStringView usageNote = {}; // what only the usage error adds: a range the count does not show
+    Outcome (*run)(Session &);
+};
+
+// In the order the help lists them.
+constexpr Command Commands[] = {
+    {.name = u"encode",
+     .arguments = 1,
+     .usage = u"TEXT",
+     .summary = u"Print TEXT URL-encoded, as a search address carries it.",
+     .run = encodeCommand},
+    {.name = u"url",
+     .arguments = 2,
+     .usage = u"NAME PAGE",
+     .summary = u"Print the search address of NAME's result page PAGE (from 1).",
+     .usageNote = u" (PAGE from 1)",
+     .run = urlCommand},
+    {.name = u"search",
+     .arguments = 1,
+     .usage = u"NAME [--next-from M] [--json]",
+     .summary = u"Read ten result pages and list the characters found (number, nickname, server, level, "
+                u"class, race, page address), then the page counter.",
+     .run = searchCommand},
+    {.name = u"detail",
+     .arguments = 1,
+     .usage = u"ADDRESS [--json]",
+     .summary = u"Read the character page at ADDRESS: title, server, level line, class, equipment and "
+                u"grades.",
+     .run = detailCommand},
+    {.name = u"rank",
+     .arguments = 3,
+     .usage = u"NICKNAME SERVER NAME [--next-from M]",
+     .summary = u"Search NAME and print each row number at which NICKNAME on SERVER stands.",
+     .run = rankCommand},
+    {.name = u"status",
+     .arguments = 0,
+     .usage = u"",
+     .summary = u"Print the service status: \"open\", \"closed\" or \"unknown: REASON\".",
+     .run = statusCommand},
+};
+
+const Command *findCommand(QStringView name)
+{
+    for (const Command &c : Commands)
+        if (c.name == name)
+            return &c;
+    return nullptr;
+}
+
+QString usageLine(const Command &c)
+{
+    QString line = c.name.toString();
+    if (!c.usage.isEmpty())
+        line.append(u' ').append(c.usage);
+    return line;
+}
+
+// "encode, url, ... or status".
+QString commandNames()
+{
+    QStringList names;
+    for (const Command &c : Commands)
+        names << c.name.toString();
+    const QString last = names.takeLast();
+    return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+// The commands laid out as Qt lays out the options further down, so the help reads as one: the
+// summary from column 26 (below a usage too long to leave room for it), wrapped within 79
+// columns.
+QString commandsHelp()
+{
+    constexpr qsizetype SummaryColumn = 26;
+    constexpr qsizetype Width = 79;
+    QString out;
+    for (const Command &c : Commands) {
+        QString line = QStringLiteral("  ") + usageLine(c);
+        if (line.size() > SummaryColumn - 2) {
+            out += line + u'\n';
+            line.clear();
+        }
+        line = line.leftJustified(SummaryColumn);
+        for (const QStringView word : c.summary.tokenize(u' ')) {
+            const bool started = line.size() > SummaryColumn;
+            if (started && line.size() + 1 + word.size() > Width) {
+                out += line + u'\n';
+                line = QString(SummaryColumn, u' ');
+            } else if (started) {
+                line += u' ';
+            }
+            line += word;
+        }
+        out += line + u'\n';
+    }
+    return out;
+}
+
+// What --help prints above the options, and so the manual's description too.
+QString helpDescription()
+{
+    return QStringLiteral("Thornvale character search from the shell: the window's search, character\n"
+                          "detail, rank lookup and service-status check, one command per run. Options may\n"
+                          "stand before or after the command; every address defaults to the one compiled\n"
+                          "into the program.\n"
+                          "\n"
+                          "Commands:\n")
+        + commandsHelp()
+        + QStringLiteral("\n"
+                         "Exit status:\n"
+                         "  0  Everything was read (a search that found nothing included).\n"
+                         "  1  status: \"closed\"; rank: every page read, no row matched.\n"
+                         "  2  A usage error.\n"
+                         "  3  The site could not be read: status \"unknown\"; a search or rank page\n"
+                         "     that could not be fetched (the rows that came are printed); detail\n"
+                         "     whose page could not be fetched (nothing is printed).");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -149,37 +388,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(THORNVALE_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Thornvale character search from the shell: the window's search, character\n"
-        "detail, rank lookup and service-status check, one command per run. Options may\n"
-        "stand before or after the command; every address defaults to the one compiled\n"
-        "into the program.\n"
-        "\n"
-        "Commands:\n"
-        "  encode TEXT             Print TEXT URL-encoded, as a search address carries\n"
-        "                          it.\n"
-        "  url NAME PAGE           Print the search address of NAME's result page PAGE\n"
-        "                          (from 1).\n"
-        "  search NAME [--next-from M] [--json]\n"
-        "                          Read ten result pages and list the characters found\n"
-        "                          (number, nickname, server, level, class, race, page\n"
-        "                          address), then the page counter.\n"
-        "  detail ADDRESS [--json]\n"
-        "                          Read the character page at ADDRESS: title, server,\n"
-        "                          level line, class, equipment and grades.\n"
-        "  rank NICKNAME SERVER NAME [--next-from M]\n"
-        "                          Search NAME and print each row number at which\n"
-        "                          NICKNAME on SERVER stands.\n"
-        "  status                  Print the service status: \"open\", \"closed\" or\n"
-        "                          \"unknown: REASON\".\n"
-        "\n"
-        "Exit status:\n"
-        "  0  Everything was read (a search that found nothing included).\n"
-        "  1  status: \"closed\"; rank: every page read, no row matched.\n"
-        "  2  A usage error.\n"
-        "  3  The site could not be read: status \"unknown\"; a search or rank page\n"
-        "     that could not be fetched (the rows that came are printed); detail\n"
-        "     whose page could not be fetched (nothing is printed)."));
+    parser.setApplicationDescription(helpDescription());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const SiteConfig &compiled = SiteConfig::compiledIn();
@@ -198,8 +407,7 @@ int main(int argc, char *argv[])
                                       QStringLiteral("Go on from page counter M: pages M+1 to M+10."),
                                       QStringLiteral("M"));
     parser.addOptions({searchBase, characterBase, statusUrl, json, nextFrom});
-    parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("encode, url, search, detail, rank or status"),
+    parser.addPositionalArgument(QStringLiteral("command"), commandNames(),
                                  QStringLiteral("command [arguments...]"));
     // parse() rather than process(): an unknown option is a usage error like any other (exit 2),
     // not Qt's own exit 1.
@@ -214,11 +422,11 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    Options opt;
-    opt.config.searchBase = toU16(parser.value(searchBase));
-    opt.config.characterBase = toU16(parser.value(characterBase));
-    opt.config.statusUrl = toU16(parser.value(statusUrl));
-    opt.json = parser.isSet(json);
+    Session s;
+    s.opt.config.searchBase = toU16(parser.value(searchBase));
+    s.opt.config.characterBase = toU16(parser.value(characterBase));
+    s.opt.config.statusUrl = toU16(parser.value(statusUrl));
+    s.opt.json = parser.isSet(json);
     if (parser.isSet(nextFrom)) {
         bool ok = false;
         const qlonglong m = parser.value(nextFrom).toLongLong(&ok);
@@ -226,100 +434,21 @@ int main(int argc, char *argv[])
         if (!ok || m < 0 || m > INT32_MAX - SearchPages::PagesPerRun)
             return usageError(parser, QStringLiteral("--next-from takes a page counter from 0 to %1")
                                           .arg(INT32_MAX - SearchPages::PagesPerRun));
-        opt.nextFrom = std::int32_t(m);
+        s.opt.nextFrom = std::int32_t(m);
     }
 
     const QStringList args = parser.positionalArguments();
-    const QString command = args.value(0);
-    auto need = [&](int count) { return args.size() == count + 1; };
-
-    if (command == u"encode") {
-        if (!need(1))
-            return usageError(parser, QStringLiteral("usage: encode TEXT"));
-        writeOut(toQString(URLEncode(view(args[1]))) + u'\n');
-        return ExitRead;
-    }
-    if (command == u"url") {
-        bool ok = false;
-        const qlonglong page = args.value(2).toLongLong(&ok);
-        // Result pages count from 1.
-        if (!need(2) || !ok || page < 1)
-            return usageError(parser, QStringLiteral("usage: url NAME PAGE (PAGE from 1)"));
-        writeOut(toQString(BuildSearchUrl(opt.config.searchAddressStart(), view(args[1]), page)) + u'\n');
-        return 0;
-    }
-
-    net::PageFetcher fetcher;
-    std::unique_ptr<SearchRun> search;
-    int exitCode = ExitRead;
-    if (command == u"search") {
-        if (!need(1))
-            return usageError(parser, QStringLiteral("usage: search NAME [--next-from M] [--json]"));
-        search = runSearch(opt, args[1], fetcher, [&](const ResultTable &list, std::int32_t counter, int failures) {
-            printSearch(opt, list, counter);
-            exitCode = failures > 0 ? ExitUnreadable : ExitRead;
-            QCoreApplication::quit();
-        });
-    } else if (command == u"rank") {
-        if (!need(3))
-            return usageError(parser, QStringLiteral("usage: rank NICKNAME SERVER NAME [--next-from M]"));
-        const std::u16string nick = toU16(args[1]);
-        const std::u16string server = toU16(args[2]);
-        search = runSearch(opt, args[3], fetcher, [&, nick, server](const ResultTable &list, std::int32_t, int failures) {
-            bool matched = false;
-            for (int at = NextRankMatch(list, 0, nick, server); at >= 0;
-                 at = NextRankMatch(list, at + 1, nick, server)) {
-                writeOut(toQString(RankMessage(at)) + u'\n');
-                matched = true;
-            }
-            // A page that never came may hold the row; only a complete search can say "nowhere".
-            exitCode = failures > 0 ? ExitUnreadable : matched ? ExitRead : ExitNegative;
-            QCoreApplication::quit();
-        });
-    } else if (command == u"detail") {
-        if (!need(1))
-            return usageError(parser, QStringLiteral("usage: detail ADDRESS [--json]"));
-        auto *handle = fetcher.FetchPage(args[1]);
-        QObject::connect(handle, &net::FetchHandle::finished, &app, [&](const net::FetchResult &r) {
-            if (!r.ok) {
-                // An empty result would read as a character without equipment.
-                writeErr(QStringLiteral("detail: fetch failed: %1 (%2)\n").arg(safe(r.error), safe(args[1])));
-                exitCode = ExitUnreadable;
-            } else {
-                const CharacterDetail detail = ParseCharacterPage(view(r.text));
-                if (detail.itemsDropped > 0)
-                    writeErr(QStringLiteral("detail: %1 item blocks past the first %2 dropped (%3)\n")
-                                 .arg(detail.itemsDropped)
-                                 .arg(MaxItemsPerPage)
-                                 .arg(safe(args[1])));
-                printDetail(opt, detail);
-            }
-            QCoreApplication::quit();
-        });
-    } else if (command == u"status") {
-        if (!need(0))
-            return usageError(parser, QStringLiteral("usage: status"));
-        net::CheckServiceStatus(toQString(opt.config.statusUrl), &app, [&](const StatusDecision &d) {
-            switch (d.state) {
-            case ServiceState::Open:
-                writeOut(QStringLiteral("open\n"));
-                exitCode = ExitRead;
-                break;
-            case ServiceState::Closed:
-                writeOut(QStringLiteral("closed\n"));
-                exitCode = ExitNegative;
-                break;
-            case ServiceState::Unknown:
-                writeOut(QStringLiteral("unknown: %1\n").arg(safe(toQString(d.reason))));
-                exitCode = ExitUnreadable;
-                break;
-            }
-            QCoreApplication::quit();
-        });
-    } else {
-        return usageError(parser, command.isEmpty() ? QStringLiteral("no command given")
-                                                    : QStringLiteral("unknown command: %1").arg(command));
-    }
+    const QString name = args.value(0);
+    const Command *command = findCommand(name);
+    if (!command)
+        return usageError(parser, name.isEmpty() ? QStringLiteral("no command given")
+                                                 : QStringLiteral("unknown command: %1").arg(name));
+    s.args = args.mid(1);
+    const Outcome outcome = s.args.size() == command->arguments ? command->run(s) : Outcome(ExitUsage);
+    if (outcome == ExitUsage)
+        return usageError(parser, QStringLiteral("usage: %1%2").arg(usageLine(*command), command->usageNote));
+    if (outcome)
+        return *outcome;
     const int loop = app.exec();
-    return loop != 0 ? loop : exitCode;
+    return loop != 0 ? loop : s.exitCode;
 }

@@ -4,51 +4,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QStringDecoder>
 #include <QTimer>
+
+#include "net/charset.h"
 
 namespace thornvale::net {
 
 namespace {
-
-// The HTML prescan window: a declaration further in is not looked for.
-constexpr qsizetype MetaScanLimit = 1024;
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-qsizetype skipSpaces(const QByteArray &s, qsizetype i)
-{
-    while (i < s.size() && isSpace(s.at(i)))
-        ++i;
-    return i;
-}
-
-// Pages labelled EUC-KR are in practice written in the Windows code page 949, which adds the
-// syllables EUC-KR lacks; browsers decode them that way, and so do we, or those names would turn
-// into control characters. Every EUC-KR byte sequence means the same in both.
-QByteArray decoderName(const QByteArray &label)
-{
-    const QByteArray l = label.trimmed().toLower();
-    if (l == "euc-kr" || l == "euckr" || l == "cseuckr" || l == "x-euc-kr")
-        return QByteArrayLiteral("windows-949");
-    return l;
-}
-
-QString decodeWith(const QByteArray &label, const QByteArray &body, bool *known)
-{
-    *known = false;
-    if (label.isEmpty())
-        return {};
-    const QByteArray name = decoderName(label);
-    QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
-    if (!decoder.isValid())
-        return {};
-    *known = true;
-    return decoder.decode(body);
-}
 
 QString describeBytes(qint64 bytes)
 {
@@ -63,6 +25,13 @@ QString describeDuration(std::chrono::milliseconds t)
     if (t.count() % 1000 == 0)
         return QStringLiteral("%1 s").arg(t.count() / 1000);
     return QStringLiteral("%1 ms").arg(t.count());
+}
+
+// Past the cap, whether the header announced it or the bytes showed it.
+FetchResult tooLarge(qint64 maxBody, int httpStatus = 0)
+{
+    const QString reason = QStringLiteral("the page is larger than %1").arg(describeBytes(maxBody));
+    return FetchResult::failed(FetchFailure::TooLarge, reason, httpStatus);
 }
 
 // Errors Qt derives from the status line of a complete answer: the body is still the page.
@@ -107,106 +76,6 @@ QString padShortEscapes(const QString &address)
 
 } // namespace
 
-QByteArray CharsetFromContentType(const QByteArray &contentType)
-{
-    const QByteArray &s = contentType;
-    qsizetype i = s.indexOf(';');
-    if (i < 0)
-        return {};
-    while (i < s.size()) {
-        // At a ';' (or past a value): start of the next parameter.
-        i = skipSpaces(s, i + 1);
-        const qsizetype nameStart = i;
-        while (i < s.size() && s.at(i) != '=' && s.at(i) != ';')
-            ++i;
-        const QByteArray name = s.mid(nameStart, i - nameStart).trimmed().toLower();
-        if (i >= s.size() || s.at(i) == ';')
-            continue;
-        i = skipSpaces(s, i + 1);
-        QByteArray value;
-        if (i < s.size() && s.at(i) == '"') {
-            // A quoted value may hold ';' and backslash escapes.
-            for (++i; i < s.size() && s.at(i) != '"'; ++i) {
-                if (s.at(i) == '\\' && i + 1 < s.size())
-                    ++i;
-                value.append(s.at(i));
-            }
-            i = s.indexOf(';', i);
-            if (i < 0)
-                i = s.size();
-        } else {
-            const qsizetype valueStart = i;
-            while (i < s.size() && s.at(i) != ';')
-                ++i;
-            value = s.mid(valueStart, i - valueStart);
-        }
-        if (name == "charset")
-            return value.trimmed();
-    }
-    return {};
-}
-
-QByteArray CharsetFromMeta(const QByteArray &body)
-{
-    const QByteArray window = body.left(MetaScanLimit);
-    const QByteArray lower = window.toLower();
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype tag = lower.indexOf("<meta", from);
-        if (tag < 0)
-            return {};
-        from = tag + 5;
-        if (from >= lower.size())
-            return {};
-        if (!isSpace(lower.at(from)) && lower.at(from) != '/')
-            continue; // <metadata> and the like
-        // A tag cut off by the window could give half a name.
-        const qsizetype end = lower.indexOf('>', from);
-        if (end < 0)
-            return {};
-        // Both <meta charset="x"> and <meta http-equiv=... content="text/html; charset=x">
-        // carry the name right after "charset=".
-        for (qsizetype at = lower.indexOf("charset", from); at >= 0 && at < end;
-             at = lower.indexOf("charset", at + 7)) {
-            qsizetype i = skipSpaces(lower, at + 7);
-            if (i >= end || lower.at(i) != '=')
-                continue;
-            i = skipSpaces(lower, i + 1);
-            if (i < end && (lower.at(i) == '"' || lower.at(i) == '\''))
-                ++i;
-            const qsizetype valueStart = i;
-            while (i < end && !isSpace(lower.at(i)) && lower.at(i) != '"' && lower.at(i) != '\''
-                   && lower.at(i) != ';' && lower.at(i) != '/')
-                ++i;
-            if (i > valueStart)
-                return window.mid(valueStart, i - valueStart);
-        }
-        from = end + 1;
-    }
-}
-
-QString DecodeBody(const QByteArray &body, const QByteArray &contentType)
-{
-    // A byte-order mark outranks every label.
-    if (body.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(body.constData() + 3, body.size() - 3);
-
-    bool known = false;
-    QString text = decodeWith(CharsetFromContentType(contentType), body, &known);
-    if (known)
-        return text;
-
-    QByteArray meta = CharsetFromMeta(body);
-    // A page cannot be read far enough to find its own meta in UTF-16, so such a label is wrong.
-    if (meta.toLower().startsWith("utf-16"))
-        meta = QByteArrayLiteral("utf-8");
-    text = decodeWith(meta, body, &known);
-    if (known)
-        return text;
-
-    return QString::fromUtf8(body);
-}
-
 // --- FetchHandle -------------------------------------------------------------------------------
 
 FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout, qint64 maxBody)
@@ -221,39 +90,41 @@ FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout
     m_timer = new QTimer(this);
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, [this, timeout] {
-        finish({false, {}, QStringLiteral("no complete answer within %1").arg(describeDuration(timeout)), 0,
-                FetchFailure::TimedOut});
+        const QString reason = QStringLiteral("no complete answer within %1").arg(describeDuration(timeout));
+        finish(FetchResult::failed(FetchFailure::TimedOut, reason));
     });
     m_timer->start(timeout);
 
-    const auto tooLarge = [this] {
-        finish({false, {}, QStringLiteral("the page is larger than %1").arg(describeBytes(m_maxBody)), 0,
-                FetchFailure::TooLarge});
-    };
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, tooLarge] {
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
         if (!m_reply)
             return;
         bool ok = false;
         const qint64 declared = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
         if (ok && declared > m_maxBody)
-            tooLarge();
+            finish(tooLarge(m_maxBody));
     });
-    connect(reply, &QNetworkReply::downloadProgress, this, [this, tooLarge](qint64 received, qint64) {
+    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
         if (received > m_maxBody || (m_reply && m_reply->bytesAvailable() > m_maxBody))
-            tooLarge();
+            finish(tooLarge(m_maxBody));
     });
     connect(reply, &QNetworkReply::finished, this, &FetchHandle::onFinished);
 }
 
 FetchHandle::~FetchHandle()
 {
-    if (m_reply) {
-        disconnect(m_reply, nullptr, this, nullptr);
-        if (m_reply->isRunning())
-            m_reply->abort();
-        // The reply may be the one emitting right now; let it finish that first.
-        m_reply->deleteLater();
-    }
+    releaseReply();
+}
+
+void FetchHandle::releaseReply()
+{
+    if (!m_reply)
+        return;
+    disconnect(m_reply, nullptr, this, nullptr);
+    if (m_reply->isRunning())
+        m_reply->abort();
+    // The reply may be the one emitting right now; let it finish that first.
+    m_reply->deleteLater();
+    m_reply = nullptr;
 }
 
 void FetchHandle::abort()
@@ -262,12 +133,7 @@ void FetchHandle::abort()
     m_done = true;
     if (m_timer)
         m_timer->stop();
-    if (m_reply) {
-        disconnect(m_reply, nullptr, this, nullptr);
-        m_reply->abort();
-        m_reply->deleteLater();
-        m_reply = nullptr;
-    }
+    releaseReply();
     deleteLater();
 }
 
@@ -278,13 +144,7 @@ void FetchHandle::finish(FetchResult result)
     m_done = true;
     if (m_timer)
         m_timer->stop();
-    if (m_reply) {
-        disconnect(m_reply, nullptr, this, nullptr);
-        if (m_reply->isRunning())
-            m_reply->abort();
-        m_reply->deleteLater();
-        m_reply = nullptr;
-    }
+    releaseReply();
     // Delivered from the event loop, never from inside a reply's signal or from FetchPage()
     // itself, so the receiver may delete anything it likes, the fetcher included.
     QMetaObject::invokeMethod(
@@ -322,14 +182,13 @@ void FetchHandle::onFinished()
             // the cause both share: the page could not be read to its end.
             failure = FetchFailure::Incomplete;
         }
-        finish({false, {}, reason, status, failure});
+        finish(FetchResult::failed(failure, reason, status));
         return;
     }
 
     const QByteArray body = reply->readAll();
     if (body.size() > m_maxBody) {
-        finish({false, {}, QStringLiteral("the page is larger than %1").arg(describeBytes(m_maxBody)), status,
-                FetchFailure::TooLarge});
+        finish(tooLarge(m_maxBody, status));
         return;
     }
     // Qt drops Content-Length when it inflates a compressed body, so a length still present
@@ -337,13 +196,13 @@ void FetchHandle::onFinished()
     bool hasLength = false;
     const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&hasLength);
     if (hasLength && body.size() < declared) {
-        finish({false, {},
-                QStringLiteral("the connection closed after %1 of %2 bytes").arg(body.size()).arg(declared),
-                status, FetchFailure::Incomplete});
+        const QString reason =
+            QStringLiteral("the connection closed after %1 of %2 bytes").arg(body.size()).arg(declared);
+        finish(FetchResult::failed(FetchFailure::Incomplete, reason, status));
         return;
     }
 
-    finish({true, DecodeBody(body, reply->rawHeader("Content-Type")), {}, status});
+    finish(FetchResult::succeeded(DecodeBody(body, reply->rawHeader("Content-Type")), status));
 }
 
 // --- PageFetcher -------------------------------------------------------------------------------
@@ -374,7 +233,8 @@ FetchHandle *PageFetcher::FetchPage(const QString &address)
         auto *handle = new FetchHandle(nullptr, m_timeout, m_maxBody);
         handle->setParent(this);
         // The caller reports the address with the failure; naming it here too would say it twice.
-        handle->finish({false, {}, QStringLiteral("not an http or https address"), 0, FetchFailure::Other});
+        handle->finish(
+            FetchResult::failed(FetchFailure::Other, QStringLiteral("not an http or https address")));
         return handle;
     }
 

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <utility>
 
 #include "search/fetchfailure.h"
 
@@ -23,6 +24,27 @@ struct FetchResult {
     QString error; // in English, for logs and the CLI
     int httpStatus = 0;
     FetchFailure failure = FetchFailure::None; // what the user is told; None when ok
+
+    // Declared so the struct is no aggregate: a positional {...} would still compile with two
+    // fields swapped, so results come from failed() and succeeded() only.
+    FetchResult() = default;
+
+    static FetchResult failed(FetchFailure failure, QString reason, int httpStatus = 0)
+    {
+        FetchResult r;
+        r.error = std::move(reason);
+        r.httpStatus = httpStatus;
+        r.failure = failure;
+        return r;
+    }
+    static FetchResult succeeded(QString text, int httpStatus)
+    {
+        FetchResult r;
+        r.ok = true;
+        r.text = std::move(text);
+        r.httpStatus = httpStatus;
+        return r;
+    }
 };
 
 // One fetch in flight. It emits finished() exactly once, unless it is aborted or deleted first,
@@ -44,6 +66,8 @@ private:
     FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout, qint64 maxBody);
     void finish(FetchResult result);
     void onFinished();
+    // Detaches, stops and lets go of the reply, if there still is one.
+    void releaseReply();
 
     QPointer<QNetworkReply> m_reply;
     QTimer *m_timer = nullptr;
@@ -83,16 +107,5 @@ private:
     std::chrono::milliseconds m_timeout = DefaultTimeout;
     qint64 m_maxBody = DefaultMaxBody;
 };
-
-// The body as text: by the charset the Content-Type header declares; without one (or with one
-// the converter does not know), by a <meta charset> or http-equiv declaration in the first 1024
-// bytes; else UTF-8.
-QString DecodeBody(const QByteArray &body, const QByteArray &contentType);
-
-// The charset named by a Content-Type value, or empty.
-QByteArray CharsetFromContentType(const QByteArray &contentType);
-
-// The charset a <meta> element declares in the first 1024 bytes, or empty.
-QByteArray CharsetFromMeta(const QByteArray &body);
 
 } // namespace thornvale::net

@@ -16,13 +16,9 @@ namespace thornvale {
 
 namespace {
 
-// The folders to look in for the module, first match wins. The tests' executables live away from
-// the program, so they name the build tree's module folder themselves; nothing else sets this.
+// The folders to look in for the module, first match wins.
 QStringList moduleFolders()
 {
-    const QString forced = qEnvironmentVariable("THORNVALE_MUSIC_MODULE_DIR");
-    if (!forced.isEmpty())
-        return { forced };
     // Beside the program in the build tree; under the library folder in an installed one.
     const QDir programDir(QCoreApplication::applicationDirPath());
     return { programDir.path(),
@@ -134,7 +130,7 @@ MusicEngine *MusicStrip::loadEngine()
     m_loadTried = true;
 
     const QString fileName = QStringLiteral(THORNVALE_MUSIC_MODULE);
-    const QStringList folders = moduleFolders();
+    const QStringList folders = m_moduleFolder.isEmpty() ? moduleFolders() : QStringList { m_moduleFolder };
     QString path;
     for (const QString &folder : folders) {
         const QFileInfo candidate(QDir(folder), fileName);

@@ -42,13 +42,15 @@ public:
     // covers whole.
     void setTabNeighbours(QWidget *before, QWidget *after);
 
-    // Plays through `engine` instead of loading the module: the window's tests run where no
-    // browser can draw and record what would play. The engine must outlive the strip.
-    void useEngine(MusicEngine *engine)
+    // Plays through engine instead of loading the module; it must outlive the strip.
+    void setEngine(MusicEngine *engine)
     {
         m_engine = engine;
         m_loadTried = true;
     }
+    // Where the module is looked for instead of beside the program and under its library
+    // folder; empty: there.
+    void setModuleFolder(const QString &folder) { m_moduleFolder = folder; }
 
     // Every Form2 that is open, oldest first.
     QList<QWidget *> popups() const;
@@ -68,6 +70,7 @@ private:
     QWidget *m_pic1;
     MusicEngine *m_engine = nullptr;
     bool m_loadTried = false;
+    QString m_moduleFolder;
     bool m_browserFailed = false; // the engine could not make a browser here
     QWidget *m_view = nullptr; // a child of pic1, which also owns this strip
     QPointer<QWidget> m_before;

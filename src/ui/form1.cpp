@@ -113,7 +113,7 @@ void Form1::connectControls()
     connect(m_ui.Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(m_ui.menu2, &QAction::triggered, m_tray, &TrayMode::enter);
     connect(m_tray, &TrayMode::unavailable, this, [this] {
-        MessageBox(QMessageBox::Information, QStringLiteral("알림 영역이 없어 트레이 모드를 쓸 수 없습니다."),
+        makeMessageBox(QMessageBox::Information, QStringLiteral("알림 영역이 없어 트레이 모드를 쓸 수 없습니다."),
             "noTrayMessage", this)
             ->show();
     });
@@ -140,6 +140,16 @@ const ResultList &Form1::results() const
 bool Form1::isSearching() const
 {
     return m_search && m_search->isRunning();
+}
+
+void Form1::setMusicModuleFolder(const QString &folder)
+{
+    m_music->setModuleFolder(folder);
+}
+
+void Form1::setMusicEngine(MusicEngine *engine)
+{
+    m_music->setEngine(engine);
 }
 
 void Form1::openLink(const QString &address)
@@ -202,7 +212,7 @@ void Form1::serviceAnswered(bool open)
         Q_EMIT loadFinished(true);
         return;
     }
-    QMessageBox *box = MessageBox(QMessageBox::Critical,
+    QMessageBox *box = makeMessageBox(QMessageBox::Critical,
         toQString(ClosedServiceMessage(m_config.contactLine)), "closedServiceMessage", nullptr);
     connect(box, &QDialog::finished, this, [this] { Q_EMIT loadFinished(false); });
     m_closedBox = box;
@@ -320,7 +330,7 @@ void Form1::runFinished()
 
 void Form1::showFailure(const QString &text)
 {
-    MessageBox(QMessageBox::Warning, text, "failureMessage", this)->show();
+    makeMessageBox(QMessageBox::Warning, text, "failureMessage", this)->show();
 }
 
 void Form1::Command1_Click()

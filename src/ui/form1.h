@@ -16,6 +16,7 @@ class QMessageBox;
 
 namespace thornvale {
 
+class MusicEngine;
 class MusicStrip;
 class RankPrompt;
 class ResultModel;
@@ -53,6 +54,12 @@ public:
     // How the link items and "주소접속" start the browser, after the address check; the
     // platform's launch when empty. The tests record instead.
     void setBrowserLauncher(BrowserLauncher launch) { m_launch = std::move(launch); }
+    // Where the music strip looks for the browser module; beside the program and under its
+    // library folder when never set. The tests' and benchmarks' executables live elsewhere.
+    void setMusicModuleFolder(const QString &folder);
+    // Plays music through engine instead of the module: the tests run where no browser can draw
+    // and record what would play. The engine must outlive the window.
+    void setMusicEngine(MusicEngine *engine);
 
 public Q_SLOTS:
     void Command1_Click();

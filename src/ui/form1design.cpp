@@ -15,6 +15,7 @@
 
 #include <array>
 #include <string_view>
+#include <type_traits>
 
 #include "config/siteconfig.h"
 #include "qtbridge/qtbridge.h"
@@ -40,57 +41,14 @@ constexpr int FocusTick = 1024;
 // address without showing it.
 constexpr std::array<int, ResultRow::CellCount> ColumnWidths = { 400, 1000, 1300, 500, 1300, 1100, 1 };
 
-enum class Kind { TextBox, Button, List, Box, Label };
-
+// A control as designed: its design text (a button's or label's caption, a box's first contents),
+// its place in twips, and what a screen reader says it is for; buttons and labels speak their
+// captions.
 struct ControlDesign {
     const char *name;
-    Kind kind;
     std::u16string_view text;
     int left, top, width, height;
-    // What a screen reader says the control is for; buttons and labels speak their captions.
     std::u16string_view accessibleName;
-};
-
-// In creation order, which is the stacking order: the detail panel goes first, beneath all.
-constexpr ControlDesign Controls[] = {
-    { "txtName", Kind::TextBox, u""sv, 120, 120, 4935, 330, u"캐릭터 이름"sv },
-    { "txtnick", Kind::TextBox, NicknameHint, 120, 510, 1815, 330, u"닉네임"sv },
-    { "txtAdd", Kind::TextBox, ServerHint, 2040, 495, 1815, 330, u"서버명"sv },
-    { "Command3", Kind::Button, u"상세검색"sv, 3960, 495, 1095, 345, {} },
-    { "LV", Kind::List, {}, 120, 900, 4935, 5865, u"검색 결과"sv },
-    { "Command1", Kind::Button, u"처음으로"sv, 120, 6840, 2535, 255, {} },
-    { "Command2", Kind::Button, u"다음 페이지"sv, 2760, 6840, 2295, 255, {} },
-    { "P", Kind::Box, {}, 6120, 240, 300, 330, {} },
-    { "pic1", Kind::Box, {}, 7680, 240, 3150, 320, u"음악"sv },
-    { "Label2", Kind::Label, u"음악 출저 : 하늘음악창고"sv, 8400, 555, 2415, 255, {} },
-};
-
-struct MenuDesign {
-    const char *name;
-    const char *parent; // nullptr: the menu bar; "" : a popup of its own
-    bool submenu;
-    std::u16string_view caption; // empty: the caption of utility `download`
-    int download = -1;
-};
-
-constexpr MenuDesign Menus[] = {
-    { "menu2", nullptr, false, u"트레이"sv },
-    { "menu", nullptr, true, u"메뉴"sv },
-    { "mm2", "menu", true, u"노래"sv },
-    { "gayo", "mm2", false, u"가요"sv },
-    { "pop", "mm2", false, u"팝송"sv },
-    { "club", "mm2", false, u"클럽"sv },
-    { "umenu", "menu", true, u"유틸리티"sv },
-    { "Down1", "umenu", false, {}, 0 },
-    { "Down2", "umenu", false, {}, 1 },
-    { "Down3", "umenu", false, {}, 2 },
-    { "mm3", "menu", true, u"홈페이지"sv },
-    { "inven", "mm3", false, u"토른인벤"sv },
-    { "gong", "mm3", false, u"토른공홈"sv },
-    { "naver", "mm3", false, u"네이버?"sv },
-    { "menu34", "", true, u"메에뉴"sv },
-    { "gourl", "menu34", false, u"주소접속"sv },
-    { "cmdcmd", "menu34", false, u"바로검색"sv },
 };
 
 // The face the layout was drawn with, else a Hangul face the system has.
@@ -105,32 +63,18 @@ QString hangulFamily()
     return {};
 }
 
-QWidget *makeControl(const ControlDesign &d, QWidget *client)
+// W is the kind of control, so that the caller keeps what it gets with no lookup or cast.
+template <typename W> W *makeControl(QWidget *client, const ControlDesign &d)
 {
-    QWidget *w = nullptr;
-    switch (d.kind) {
-    case Kind::TextBox:
-        w = new QLineEdit(toQString(d.text), client);
-        break;
-    case Kind::Button: {
-        auto *button = new QPushButton(toQString(d.text), client);
-        button->setAutoDefault(false);
-        w = button;
-        break;
-    }
-    case Kind::List:
-        w = new QTreeView(client);
-        break;
-    case Kind::Box:
-        w = new QWidget(client);
-        break;
-    case Kind::Label: {
-        auto *label = new QLabel(toQString(d.text), client);
-        label->setTextFormat(Qt::PlainText);
-        w = label;
-        break;
-    }
-    }
+    W *w = nullptr;
+    if constexpr (std::is_same_v<W, QTreeView> || std::is_same_v<W, QWidget>)
+        w = new W(client);
+    else
+        w = new W(toQString(d.text), client);
+    if constexpr (std::is_same_v<W, QPushButton>)
+        w->setAutoDefault(false);
+    if constexpr (std::is_same_v<W, QLabel>)
+        w->setTextFormat(Qt::PlainText);
     w->setObjectName(QLatin1String(d.name));
     w->setGeometry(pxRect(d.left, d.top, d.width, d.height));
     if (!d.accessibleName.empty())
@@ -159,6 +103,33 @@ void setUpList(QTreeView *list, QAbstractItemModel *results)
         header->resizeSection(c, px(ColumnWidths[std::size_t(c)]));
 }
 
+QAction *addItem(QWidget *owner, const char *name, std::u16string_view caption)
+{
+    auto *action = new QAction(toQString(caption), owner);
+    action->setObjectName(QLatin1String(name));
+    owner->addAction(action);
+    return action;
+}
+
+QMenu *makeMenu(QWidget *owner, const char *name, std::u16string_view caption, const QFont &face)
+{
+    auto *menu = new QMenu(toQString(caption), owner);
+    menu->setObjectName(QLatin1String(name));
+    // Popups are windows of their own and would not inherit the window's face otherwise.
+    menu->setAttribute(Qt::WA_WindowPropagation);
+    menu->setFont(face);
+    return menu;
+}
+
+// Owner: the menu bar or a menu.
+template <typename Owner>
+QMenu *addSubmenu(Owner *owner, const char *name, std::u16string_view caption, const QFont &face)
+{
+    QMenu *sub = makeMenu(owner, name, caption, face);
+    owner->addMenu(sub);
+    return sub;
+}
+
 } // namespace
 
 void Form1Design::setupUi(QMainWindow *form, const SiteConfig &config, QAbstractItemModel *results)
@@ -171,28 +142,33 @@ void Form1Design::setupUi(QMainWindow *form, const SiteConfig &config, QAbstract
     face.setPointSize(PointSize);
     form->setFont(face);
 
+    createControls(form, results);
+    createMenus(form, config, face);
+    // The window keeps its design size; the menu bar's height comes on top of the client area.
+    form->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    applyTabOrder();
+}
+
+void Form1Design::createControls(QMainWindow *form, QAbstractItemModel *results)
+{
     auto *client = new QWidget(form);
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(px(ClientWidth), px(ClientHeight));
     form->setCentralWidget(client);
 
-    // First, so that every control lies above it.
+    // In creation order, which is the stacking order: the detail panel goes first, beneath all.
     panel = new DetailPanel(client);
-    for (const ControlDesign &d : Controls)
-        makeControl(d, client);
-    auto find = [client]<typename T>(T *&slot, const char *name) {
-        slot = client->findChild<T *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-    };
-    find(txtName, "txtName");
-    find(txtnick, "txtnick");
-    find(txtAdd, "txtAdd");
-    find(Command3, "Command3");
-    find(LV, "LV");
-    find(Command1, "Command1");
-    find(Command2, "Command2");
-    find(P, "P");
-    find(pic1, "pic1");
-    find(Label2, "Label2");
+    txtName = makeControl<QLineEdit>(client, { "txtName", u""sv, 120, 120, 4935, 330, u"캐릭터 이름"sv });
+    txtnick = makeControl<QLineEdit>(client, { "txtnick", NicknameHint, 120, 510, 1815, 330, u"닉네임"sv });
+    txtAdd = makeControl<QLineEdit>(client, { "txtAdd", ServerHint, 2040, 495, 1815, 330, u"서버명"sv });
+    Command3 = makeControl<QPushButton>(client, { "Command3", u"상세검색"sv, 3960, 495, 1095, 345, {} });
+    LV = makeControl<QTreeView>(client, { "LV", {}, 120, 900, 4935, 5865, u"검색 결과"sv });
+    Command1 = makeControl<QPushButton>(client, { "Command1", u"처음으로"sv, 120, 6840, 2535, 255, {} });
+    Command2 = makeControl<QPushButton>(client, { "Command2", u"다음 페이지"sv, 2760, 6840, 2295, 255, {} });
+    P = makeControl<QWidget>(client, { "P", {}, 6120, 240, 300, 330, {} });
+    pic1 = makeControl<QWidget>(client, { "pic1", {}, 7680, 240, 3150, 320, u"음악"sv });
+    Label2
+        = makeControl<QLabel>(client, { "Label2", u"음악 출저 : 하늘음악창고"sv, 8400, 555, 2415, 255, {} });
 
     setUpList(LV, results);
     Command1->setEnabled(false);
@@ -212,57 +188,38 @@ void Form1Design::setupUi(QMainWindow *form, const SiteConfig &config, QAbstract
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(FocusTick);
     Timer2->setSingleShot(true);
+}
 
+void Form1Design::createMenus(QMainWindow *form, const SiteConfig &config, const QFont &face)
+{
     QMenuBar *bar = form->menuBar();
     // The client area lies below the menu bar in every desktop, never in a global menu.
     bar->setNativeMenuBar(false);
-    for (const MenuDesign &m : Menus) {
-        const QString caption = m.download >= 0 ? toQString(config.downloads[std::size_t(m.download)].caption)
-                                                : toQString(m.caption);
-        QWidget *owner = !m.parent ? static_cast<QWidget *>(bar)
-            : *m.parent            ? static_cast<QWidget *>(form->findChild<QMenu *>(QLatin1String(m.parent)))
-                                   : static_cast<QWidget *>(form);
-        if (m.submenu) {
-            auto *sub = new QMenu(caption, owner);
-            sub->setObjectName(QLatin1String(m.name));
-            // Popups are windows of their own and would not inherit the window's face otherwise.
-            sub->setAttribute(Qt::WA_WindowPropagation);
-            sub->setFont(face);
-            if (auto *parentMenu = qobject_cast<QMenu *>(owner))
-                parentMenu->addMenu(sub);
-            else if (owner == bar)
-                bar->addMenu(sub);
-        } else {
-            auto *action = new QAction(caption, owner);
-            action->setObjectName(QLatin1String(m.name));
-            owner->addAction(action);
-        }
-    }
-    auto action = [form](const char *name) { return form->findChild<QAction *>(QLatin1String(name)); };
-    menu2 = action("menu2");
-    gayo = action("gayo");
-    pop = action("pop");
-    club = action("club");
-    Down1 = action("Down1");
-    Down2 = action("Down2");
-    Down3 = action("Down3");
-    inven = action("inven");
-    gong = action("gong");
-    naver = action("naver");
-    menu34 = form->findChild<QMenu *>(QStringLiteral("menu34"));
-    gourl = action("gourl");
-    cmdcmd = action("cmdcmd");
+    menu2 = addItem(bar, "menu2", u"트레이"sv);
+    QMenu *menu = addSubmenu(bar, "menu", u"메뉴"sv, face);
+    QMenu *mm2 = addSubmenu(menu, "mm2", u"노래"sv, face);
+    gayo = addItem(mm2, "gayo", u"가요"sv);
+    pop = addItem(mm2, "pop", u"팝송"sv);
+    club = addItem(mm2, "club", u"클럽"sv);
+    QMenu *umenu = addSubmenu(menu, "umenu", u"유틸리티"sv, face);
+    Down1 = addItem(umenu, "Down1", config.downloads[0].caption);
+    Down2 = addItem(umenu, "Down2", config.downloads[1].caption);
+    Down3 = addItem(umenu, "Down3", config.downloads[2].caption);
+    QMenu *mm3 = addSubmenu(menu, "mm3", u"홈페이지"sv, face);
+    inven = addItem(mm3, "inven", u"토른인벤"sv);
+    gong = addItem(mm3, "gong", u"토른공홈"sv);
+    naver = addItem(mm3, "naver", u"네이버?"sv);
+    // A popup of the window's own, in no menu: the list opens it.
+    menu34 = makeMenu(form, "menu34", u"메에뉴"sv, face);
+    gourl = addItem(menu34, "gourl", u"주소접속"sv);
+    cmdcmd = addItem(menu34, "cmdcmd", u"바로검색"sv);
+}
 
-    // The window keeps its design size; the menu bar's height comes on top of the client area.
-    form->layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    QWidget::setTabOrder(txtName, LV);
-    QWidget::setTabOrder(LV, pic1);
-    QWidget::setTabOrder(pic1, txtAdd);
-    QWidget::setTabOrder(txtAdd, Command1);
-    QWidget::setTabOrder(Command1, Command2);
-    QWidget::setTabOrder(Command2, txtnick);
-    QWidget::setTabOrder(txtnick, Command3);
+void Form1Design::applyTabOrder()
+{
+    QWidget *const chain[] = { txtName, LV, pic1, txtAdd, Command1, Command2, txtnick, Command3 };
+    for (std::size_t i = 1; i < std::size(chain); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 } // namespace thornvale

@@ -1,11 +1,12 @@
 #pragma once
 
 // The main window's controls as designed: names, kinds, design texts, places in twips, colours,
-// fonts, accessible names, the menu tree and the tab order. Built once from tables, like the
-// setupUi of a uic-generated form; Form1 holds the behaviour.
+// fonts, accessible names, the menu tree and the tab order. Built once, each control stored as it is
+// made, like the setupUi of a uic-generated form; Form1 holds the behaviour.
 
 class QAbstractItemModel;
 class QAction;
+class QFont;
 class QLabel;
 class QLineEdit;
 class QMainWindow;
@@ -56,6 +57,11 @@ struct Form1Design {
     // Makes every control on form, each named (objectName) as the rest of the program knows it.
     // The utilities' captions come from config; the list shows results.
     void setupUi(QMainWindow *form, const SiteConfig &config, QAbstractItemModel *results);
+
+private:
+    void createControls(QMainWindow *form, QAbstractItemModel *results);
+    void createMenus(QMainWindow *form, const SiteConfig &config, const QFont &face);
+    void applyTabOrder();
 };
 
 } // namespace thornvale

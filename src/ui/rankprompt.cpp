@@ -40,7 +40,7 @@ void RankPrompt::next(unsigned lookup)
     }
     m_next = match + 1;
     QMessageBox *box
-        = MessageBox(QMessageBox::NoIcon, toQString(RankMessage(match)), "rankMessage", m_window);
+        = makeMessageBox(QMessageBox::NoIcon, toQString(RankMessage(match)), "rankMessage", m_window);
     connect(box, &QDialog::finished, this, [this, lookup] { next(lookup); });
     box->show();
 }

@@ -8,6 +8,7 @@
 
 #include "site-sim/sitesim.h"
 #include "support/sitesimfixture.h"
+#include "support/utf8.h"
 
 namespace {
 
@@ -34,10 +35,6 @@ Run cli(const QStringList &args)
     return r;
 }
 
-QString u8(const std::string &s)
-{
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 } // namespace
 
@@ -48,8 +45,8 @@ private:
     std::unique_ptr<sitesim::Server> m_sim;
     QStringList bases() const
     {
-        return {QStringLiteral("--search-base"), u8(m_sim->baseUrl()), QStringLiteral("--character-base"),
-                u8(m_sim->characterBase()), QStringLiteral("--status-url"), u8(m_sim->statusUrl())};
+        return {QStringLiteral("--search-base"), q(m_sim->baseUrl()), QStringLiteral("--character-base"),
+                q(m_sim->characterBase()), QStringLiteral("--status-url"), q(m_sim->statusUrl())};
     }
     QJsonObject searchJson(const QStringList &args)
     {
@@ -162,12 +159,12 @@ private Q_SLOTS:
             const sitesim::Character &c = matches[std::size_t(skip + i)];
             QCOMPARE(cells.size(), 7);
             QCOMPARE(cells[0].toString(), QString::number(i));
-            QCOMPARE(cells[1].toString(), u8(c.name));
-            QCOMPARE(cells[2].toString(), u8(c.server));
+            QCOMPARE(cells[1].toString(), q(c.name));
+            QCOMPARE(cells[2].toString(), q(c.server));
             QCOMPARE(cells[3].toString(), QString::number(c.level));
-            QCOMPARE(cells[4].toString(), u8(c.job));
-            QCOMPARE(cells[5].toString(), u8(c.race));
-            QCOMPARE(cells[6].toString(), u8(m_sim->characterBase() + c.key));
+            QCOMPARE(cells[4].toString(), q(c.job));
+            QCOMPARE(cells[5].toString(), q(c.race));
+            QCOMPARE(cells[6].toString(), q(m_sim->characterBase() + c.key));
         }
     }
 
@@ -190,7 +187,7 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, cause == u"fetch failed" ? 3 : 0);
         const QJsonArray rows = QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("rows")).toArray();
         QCOMPARE(rows.size(), 13); // pages 1 and 3; page 2's ten are missing, never page 1's again
-        QCOMPARE(rows[10].toArray()[1].toString(), u8(sitesim::Matches("토른")[20].name));
+        QCOMPARE(rows[10].toArray()[1].toString(), q(sitesim::Matches("토른")[20].name));
         const QStringList lines = r.err.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines[0].startsWith(QStringLiteral("page 2: ")) && lines[0].contains(cause), qPrintable(r.err));
@@ -211,11 +208,11 @@ private Q_SLOTS:
     {
         const auto matches = sitesim::Matches("토른");
         const sitesim::Character &c = matches.back();
-        const Run r = cli(bases() << QStringLiteral("rank") << u8(c.name) << u8(c.server) << QStringLiteral("토른"));
+        const Run r = cli(bases() << QStringLiteral("rank") << q(c.name) << q(c.server) << QStringLiteral("토른"));
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QStringLiteral("%1번에 있습니다.\n").arg(matches.size() - 1));
 
-        const Run none = cli(bases() << QStringLiteral("rank") << u8(c.name) << QStringLiteral("없는서버")
+        const Run none = cli(bases() << QStringLiteral("rank") << q(c.name) << QStringLiteral("없는서버")
                                      << QStringLiteral("토른"));
         QCOMPARE(none.exitCode, 1);
         QVERIFY(none.out.isEmpty());
@@ -227,32 +224,32 @@ private Q_SLOTS:
         QTest::newRow("25 items") << int(sitesim::kWith25Items);
         QTest::newRow("3 items, two sub spans") << int(sitesim::kWith3Items);
         QTest::newRow("no items, no title") << int(sitesim::kWithNoItems);
-        QTest::newRow("no sub-line, no items") << 7;
-        QTest::newRow("server without at sign") << 6;
-        QTest::newRow("no class") << 8;
+        QTest::newRow("no sub-line, no items") << int(sitesim::kWithoutSubLine);
+        QTest::newRow("server without at sign") << int(sitesim::kServerWithoutAt);
+        QTest::newRow("no class") << int(sitesim::kWithoutClass);
     }
     void detailJson()
     {
         QFETCH(int, index);
         const sitesim::Character &c = sitesim::Roster()[std::size_t(index)];
-        const Run r = cli({QStringLiteral("detail"), u8(m_sim->characterBase() + c.key), QStringLiteral("--json")});
+        const Run r = cli({QStringLiteral("detail"), q(m_sim->characterBase() + c.key), QStringLiteral("--json")});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject d = QJsonDocument::fromJson(r.out.toUtf8()).object();
         const QJsonArray items = d.value(QStringLiteral("items")).toArray();
         QCOMPARE(items.size(), qsizetype(c.items.size()));
         for (int k = 0; k < items.size(); ++k) {
-            QCOMPARE(items[k].toObject().value(QStringLiteral("name")).toString(), u8(c.items[std::size_t(k)].name));
-            QCOMPARE(items[k].toObject().value(QStringLiteral("grade")).toString(), u8(c.items[std::size_t(k)].grade));
+            QCOMPARE(items[k].toObject().value(QStringLiteral("name")).toString(), q(c.items[std::size_t(k)].name));
+            QCOMPARE(items[k].toObject().value(QStringLiteral("grade")).toString(), q(c.items[std::size_t(k)].grade));
         }
         QCOMPARE(d.value(QStringLiteral("title")).isNull(), !c.hasTitle);
         if (c.hasTitle)
-            QCOMPARE(d.value(QStringLiteral("title")).toString(), u8(c.title));
+            QCOMPARE(d.value(QStringLiteral("title")).toString(), q(c.title));
         QCOMPARE(d.value(QStringLiteral("server")).isNull(), !c.serverWithAt);
         QCOMPARE(d.value(QStringLiteral("job")).isNull(), !c.hasClass);
         const QJsonArray sub = d.value(QStringLiteral("subParts")).toArray();
         QCOMPARE(sub.size(), 3);
         for (int j = 0; j < 3; ++j)
-            QCOMPARE(sub[j].toString(), j < int(c.subParts.size()) ? u8(c.subParts[std::size_t(j)]) : QString());
+            QCOMPARE(sub[j].toString(), j < int(c.subParts.size()) ? q(c.subParts[std::size_t(j)]) : QString());
     }
 
     // One line per failed page, naming its address once, whatever the fetcher's own reason says.
@@ -297,8 +294,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<bool>("printsNothing");
         const QString name = QStringLiteral("토른");
-        const QString nick = u8(sitesim::Matches("토른")[0].name);
-        const QString server = u8(sitesim::Matches("토른")[0].server);
+        const QString nick = q(sitesim::Matches("토른")[0].name);
+        const QString server = q(sitesim::Matches("토른")[0].server);
         const QString page = QStringLiteral("@/characters/c0001");
         auto row = [](const char *tag, QStringList args, int fault, int code, bool nothing) {
             QTest::newRow(tag) << args << fault << code << nothing;
@@ -331,7 +328,7 @@ private Q_SLOTS:
             m_sim->setFault(faultPage, sitesim::Fault::CloseMidBody);
         for (QString &arg : args) {
             if (arg.startsWith(u'@'))
-                arg.replace(0, 1, u8(m_sim->baseUrl()));
+                arg.replace(0, 1, q(m_sim->baseUrl()));
             else if (arg.startsWith(u'!'))
                 arg.replace(0, 1, QStringLiteral("http://127.0.0.1:1"));
         }
@@ -345,7 +342,7 @@ private Q_SLOTS:
     void hostilePageCannotDriveTheTerminal()
     {
         const Run r = cli({QStringLiteral("search"), QStringLiteral("악당"), QStringLiteral("--search-base"),
-                           u8(m_sim->baseUrl() + "/hostile")});
+                           q(m_sim->baseUrl() + "/hostile")});
         QCOMPARE(r.exitCode, 0);
         for (const QChar c : r.out + r.err)
             QVERIFY2(c == u'\n' || !(c < u' ' || (c >= u'\x7f' && c <= u'\x9f') || c == u'\u202e'),

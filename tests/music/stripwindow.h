@@ -16,6 +16,7 @@ struct StripWindow {
         , pic1(new QWidget(window.get()))
         , strip(new thornvale::MusicStrip(pic1))
     {
+        strip->setModuleFolder(QStringLiteral(THORNVALE_MUSIC_MODULE_DIR));
         window->resize(737, 479);
         pic1->setGeometry(512, 16, 210, 21);
         window->show();

@@ -62,9 +62,6 @@ private Q_SLOTS:
     void init()
     {
         m_shown = std::make_unique<StripWindow>();
-        m_window = m_shown->window.get();
-        m_pic1 = m_shown->pic1;
-        m_strip = m_shown->strip;
         QVERIFY(m_shown->exposed());
     }
 
@@ -73,27 +70,27 @@ private Q_SLOTS:
     // Start-up does not pay for a browser; the strip stays blank until a music item is chosen.
     void noBrowserBeforeFirstChoice()
     {
-        QCOMPARE(m_strip->view(), nullptr);
-        QVERIFY(m_pic1->findChildren<QWebEngineView *>().isEmpty());
+        QCOMPARE(m_shown->strip->view(), nullptr);
+        QVERIFY(m_shown->pic1->findChildren<QWebEngineView *>().isEmpty());
     }
 
     void lastChoiceReplacesThePage()
     {
-        m_strip->navigate(url(u"/music3"_s));
-        auto *view = qobject_cast<QWebEngineView *>(m_strip->view());
+        m_shown->strip->navigate(url(u"/music3"_s));
+        auto *view = qobject_cast<QWebEngineView *>(m_shown->strip->view());
         QVERIFY(view);
-        QCOMPARE(view->parentWidget(), m_pic1);
+        QCOMPARE(view->parentWidget(), m_shown->pic1);
         QCOMPARE(view->geometry(), QRect(-8, -8, 1000, 1000));
         QSignalSpy loaded(view, &QWebEngineView::loadFinished);
         QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, kPageTimeoutMs);
 
-        m_strip->navigate(url(u"/music2"_s));
-        QCOMPARE(m_strip->view(), view);
+        m_shown->strip->navigate(url(u"/music2"_s));
+        QCOMPARE(m_shown->strip->view(), view);
         QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 2, kPageTimeoutMs);
         QVERIFY(loaded.at(1).at(0).toBool());
         QCOMPARE(view->url(), url(u"/music2"_s));
         QCOMPARE(view->title(), u"음악 2"_s);
-        QCOMPARE(m_pic1->findChildren<QWebEngineView *>().size(), 1);
+        QCOMPARE(m_shown->pic1->findChildren<QWebEngineView *>().size(), 1);
         // The page's music starts by itself, without a click on the page.
         QTRY_VERIFY_WITH_TIMEOUT(view->page()->recentlyAudible(), kPageTimeoutMs);
 
@@ -104,9 +101,9 @@ private Q_SLOTS:
 
     void popUpsOpenAndCloseIndependently()
     {
-        m_strip->navigate(url(u"/popuptest?count=2&closeFirst=1500"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(m_strip->popups().size(), 2, kPageTimeoutMs);
-        const QList<QWidget *> forms = m_strip->popups();
+        m_shown->strip->navigate(url(u"/popuptest?count=2&closeFirst=1500"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_shown->strip->popups().size(), 2, kPageTimeoutMs);
+        const QList<QWidget *> forms = m_shown->strip->popups();
         for (QWidget *form : forms) {
             QTRY_COMPARE_WITH_TIMEOUT(pageOf(form)->url().path(), u"/popup"_s, kPageTimeoutMs);
             QVERIFY(form->isVisible());
@@ -128,9 +125,9 @@ private Q_SLOTS:
 
         QPointer<QWidget> closing = forms[0];
         QTRY_VERIFY_WITH_TIMEOUT(closing.isNull(), kPageTimeoutMs);
-        QCOMPARE(m_strip->popups(), QList<QWidget *>{forms[1]});
+        QCOMPARE(m_shown->strip->popups(), QList<QWidget *>{forms[1]});
         QVERIFY(forms[1]->isVisible());
-        QVERIFY(m_window->isVisible());
+        QVERIFY(m_shown->window->isVisible());
     }
 
     // A page that opens windows in a loop gets eight; every request past them is refused, with
@@ -139,9 +136,9 @@ private Q_SLOTS:
     {
         MessageLog log;
         const auto refused = [&log] { return log.ours().filter(u"pop-up window past the 8 open; refused"_s).size(); };
-        m_strip->navigate(url(u"/popupflood?count=30"_s));
+        m_shown->strip->navigate(url(u"/popupflood?count=30"_s));
         QTRY_COMPARE_WITH_TIMEOUT(refused(), 20, kPageTimeoutMs);
-        QCOMPARE(m_strip->popups().size(), 8);
+        QCOMPARE(m_shown->strip->popups().size(), 8);
         // The other two of the 22 refusals say nothing.
         QTest::qWait(500);
         QCOMPARE(refused(), 20);
@@ -153,18 +150,18 @@ private Q_SLOTS:
     {
         if (!qEnvironmentVariableIsSet("THORNVALE_TEST_WM"))
             QSKIP("needs a window manager that activates new windows (ctest music.tst_music_openbox)");
-        auto *box = new QLineEdit(m_window);
+        auto *box = new QLineEdit(m_shown->window.get());
         box->setGeometry(10, 10, 200, 24);
         box->show();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        m_shown->window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_shown->window.get()));
         box->setFocus();
         QWidget *form = openOnePopUp();
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         // Openbox hands a new window the focus as it maps it; by now it would have.
         QTest::qWait(500);
-        QCOMPARE(QApplication::activeWindow(), m_window);
+        QCOMPARE(QApplication::activeWindow(), m_shown->window.get());
         QCOMPARE(QProcess::execute(u"xdotool"_s, { u"type"_s, u"--delay"_s, u"20"_s, u"abc"_s }), 0);
         QTRY_COMPARE(box->text(), u"abc"_s);
     }
@@ -172,9 +169,9 @@ private Q_SLOTS:
     // The page asks for 600 x 500; the window keeps its design size.
     void popUpKeepsItsSize()
     {
-        m_strip->navigate(url(u"/popuptest?count=1"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(m_strip->popups().size(), 1, kPageTimeoutMs);
-        QWidget *form = m_strip->popups().first();
+        m_shown->strip->navigate(url(u"/popuptest?count=1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_shown->strip->popups().size(), 1, kPageTimeoutMs);
+        QWidget *form = m_shown->strip->popups().first();
         QTRY_COMPARE_WITH_TIMEOUT(pageOf(form)->title(), u"팝업 1"_s, kPageTimeoutMs);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         QCOMPARE(form->size(), QSize(336, 290));
@@ -190,26 +187,26 @@ private Q_SLOTS:
         pageOf(form)->runJavaScript(u"window.open('/popup?id=9', '_blank'); true"_s,
                                     [&](const QVariant &result) { opened = result.toBool(); });
         QTRY_VERIFY_WITH_TIMEOUT(opened, kPageTimeoutMs);
-        m_strip->navigate(url(u"/popuptest?count=1"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(m_strip->popups().size(), 2, kPageTimeoutMs);
-        QWidget *second = m_strip->popups().last();
+        m_shown->strip->navigate(url(u"/popuptest?count=1"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_shown->strip->popups().size(), 2, kPageTimeoutMs);
+        QWidget *second = m_shown->strip->popups().last();
         QTRY_COMPARE_WITH_TIMEOUT(pageOf(second)->title(), u"팝업 1"_s, kPageTimeoutMs);
-        QCOMPARE(m_strip->popups().size(), 2);
+        QCOMPARE(m_shown->strip->popups().size(), 2);
         delete second;
 
         // The user's close box unloads it too.
         QPointer<QWidget> closing = form;
         form->close();
         QTRY_VERIFY(closing.isNull());
-        QVERIFY(m_strip->popups().isEmpty());
+        QVERIFY(m_shown->strip->popups().isEmpty());
     }
 
     void closeAllEndsEveryPopUp()
     {
-        m_strip->navigate(url(u"/popuptest?count=3"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(m_strip->popups().size(), 3, kPageTimeoutMs);
-        m_strip->closePopups();
-        QVERIFY(m_strip->popups().isEmpty());
+        m_shown->strip->navigate(url(u"/popuptest?count=3"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(m_shown->strip->popups().size(), 3, kPageTimeoutMs);
+        m_shown->strip->closePopups();
+        QVERIFY(m_shown->strip->popups().isEmpty());
     }
 
     // The program ends when its main window closes, and only then.
@@ -218,7 +215,7 @@ private Q_SLOTS:
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
 
         // The main window is away in the tray; the user closes the only pop-up.
-        m_window->hide();
+        m_shown->window->hide();
         QWidget *form = openOnePopUp();
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -228,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(lastClosed.size(), 0);
 
         // The main window closes while a pop-up is open: the program ends all the same.
-        m_window->show();
+        m_shown->window->show();
         form = openOnePopUp();
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -236,7 +233,7 @@ private Q_SLOTS:
         bound.setSingleShot(true);
         connect(&bound, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
         bound.start(kPageTimeoutMs);
-        QTimer::singleShot(0, m_window, &QWidget::close);
+        QTimer::singleShot(0, m_shown->window.get(), &QWidget::close);
         QCoreApplication::exec();
         bound.stop();
         QCOMPARE(lastClosed.size(), 1);
@@ -250,18 +247,15 @@ private:
     // A Form2 as the program gets one: a music page asks for it.
     QWidget *openOnePopUp()
     {
-        m_strip->navigate(url(u"/popuptest?count=1"_s));
-        if (!QTest::qWaitFor([this] { return m_strip->popups().size() == 1; }, kPageTimeoutMs))
+        m_shown->strip->navigate(url(u"/popuptest?count=1"_s));
+        if (!QTest::qWaitFor([this] { return m_shown->strip->popups().size() == 1; }, kPageTimeoutMs))
             return nullptr;
-        return m_strip->popups().first();
+        return m_shown->strip->popups().first();
     }
 
     sitesim::Server m_site;
     QString m_base;
     std::unique_ptr<StripWindow> m_shown;
-    QWidget *m_window = nullptr;
-    QWidget *m_pic1 = nullptr;
-    MusicStrip *m_strip = nullptr;
 };
 
 QTEST_MAIN(TestMusic)

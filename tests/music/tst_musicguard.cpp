@@ -71,9 +71,6 @@ private Q_SLOTS:
     void init()
     {
         m_shown = std::make_unique<StripWindow>();
-        m_window = m_shown->window.get();
-        m_pic1 = m_shown->pic1;
-        m_strip = m_shown->strip;
         QVERIFY(m_shown->exposed());
     }
 
@@ -114,7 +111,7 @@ private Q_SLOTS:
             QCOMPARE(view->url(), before);
         }
         QCOMPARE(m_handler.calls, 0);
-        QVERIFY(m_strip->popups().isEmpty());
+        QVERIFY(m_shown->strip->popups().isEmpty());
         if (refusal.isEmpty()) {
             QCOMPARE(log.ours(), QStringList());
         } else {
@@ -163,9 +160,9 @@ private Q_SLOTS:
     void reopeningPopUpIsRateBound()
     {
         PopUpCounter shown;
-        m_strip->navigate(url(u"/hostile/reopen"_s));
+        m_shown->strip->navigate(url(u"/hostile/reopen"_s));
         QTRY_COMPARE_WITH_TIMEOUT(shown.count, 8, kPageTimeoutMs);
-        QTRY_VERIFY_WITH_TIMEOUT(m_strip->popups().isEmpty(), kPageTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_shown->strip->popups().isEmpty(), kPageTimeoutMs);
         // The page keeps asking; give it the time for many more.
         QTest::qWait(1500);
         QCOMPARE(shown.count, 8);
@@ -198,8 +195,8 @@ private:
     // The strip's browser once path has loaded in it.
     QWebEngineView *play(const QString &path)
     {
-        m_strip->navigate(url(path));
-        auto *view = qobject_cast<QWebEngineView *>(m_strip->view());
+        m_shown->strip->navigate(url(path));
+        auto *view = qobject_cast<QWebEngineView *>(m_shown->strip->view());
         const bool loaded = view && QTest::qWaitFor([&] {
             return view->url() == url(path) && !view->page()->isLoading() && view->focusProxy();
         }, kPageTimeoutMs);
@@ -209,9 +206,6 @@ private:
     sitesim::Server m_site;
     SchemeHandler m_handler;
     std::unique_ptr<StripWindow> m_shown;
-    QWidget *m_window = nullptr;
-    QWidget *m_pic1 = nullptr;
-    MusicStrip *m_strip = nullptr;
 };
 
 QTEST_MAIN(TestMusicGuard)

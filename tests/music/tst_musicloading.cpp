@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QFocusFrame>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,7 +23,6 @@
 
 using namespace thornvale;
 using namespace Qt::StringLiterals;
-using uitest::ui;
 
 namespace {
 
@@ -45,13 +45,11 @@ private Q_SLOTS:
     {
         m_site = test::StartSiteSim();
         QVERIFY(m_site);
-        m_moduleDir = qEnvironmentVariable("THORNVALE_MUSIC_MODULE_DIR");
-        QVERIFY2(!m_moduleDir.isEmpty(), "the test's environment names the module's folder");
+        QVERIFY2(QFileInfo::exists(QStringLiteral(THORNVALE_MUSIC_MODULE_DIR)), "the build names the module's folder");
     }
 
     void init()
     {
-        qputenv("THORNVALE_MUSIC_MODULE_DIR", m_moduleDir.toLocal8Bit());
         SiteConfig config = SiteConfig::compiledIn();
         const QString base = QString::fromStdString(m_site->baseUrl());
         config.searchBase = toU16(base);
@@ -60,12 +58,14 @@ private Q_SLOTS:
         config.musicUrls
             = { toU16(base + u"/music1"_s), toU16(base + u"/music2"_s), toU16(base + u"/music3"_s) };
         m_form = std::make_unique<Form1>(config);
+        m_ui.emplace(*m_form);
+        m_form->setMusicModuleFolder(QStringLiteral(THORNVALE_MUSIC_MODULE_DIR));
         QSignalSpy loaded(m_form.get(), &Form1::loadFinished);
         m_form->load();
         QVERIFY(loaded.wait(10000));
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_strip = ui(*m_form).pic1->findChild<MusicStrip *>();
+        m_strip = m_ui->pic1->findChild<MusicStrip *>();
         QVERIFY(m_strip);
     }
 
@@ -85,11 +85,11 @@ private Q_SLOTS:
     {
         QVERIFY(!webEngineMapped());
         MessageLog log;
-        ui(*m_form).gayo->trigger();
+        m_ui->gayo->trigger();
         QVERIFY(webEngineMapped());
         QWidget *view = m_strip->view();
         QVERIFY(view);
-        QCOMPARE(view->parentWidget(), ui(*m_form).pic1);
+        QCOMPARE(view->parentWidget(), m_ui->pic1);
         // The first view is where QtWebEngine would crash without a shared GL context.
         QSignalSpy loaded(view, SIGNAL(loadFinished(bool)));
         QVERIFY(loaded.wait(kPageTimeoutMs));
@@ -109,21 +109,21 @@ private Q_SLOTS:
         auto *frame = m_form->findChild<QFocusFrame *>();
         QVERIFY(frame);
         QCOMPARE(tabWalk(), QStringList({ u"LV"_s, u"pic1"_s, u"txtAdd"_s, u"Command2"_s, u"txtnick"_s, u"txtAdd"_s }));
-        ui(*m_form).LV->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(ui(*m_form).LV, Qt::Key_Tab);
+        m_ui->LV->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_ui->LV, Qt::Key_Tab);
         QVERIFY(frame->isVisible());
 
-        ui(*m_form).gayo->trigger();
+        m_ui->gayo->trigger();
         QWidget *view = m_strip->view();
         QVERIFY(view);
         QTRY_VERIFY_WITH_TIMEOUT(view->focusProxy(), kPageTimeoutMs);
         // The browser's GL surface recreates the window's native window; the keyboard stays.
         QTRY_VERIFY(m_form->isActiveWindow());
         QCOMPARE(tabWalk(), QStringList({ u"LV"_s, u"WB"_s, u"txtAdd"_s, u"Command2"_s, u"txtnick"_s, u"txtAdd"_s }));
-        QCOMPARE(tabWalk(Qt::Key_Backtab, ui(*m_form).txtAdd), QStringList({ u"WB"_s, u"LV"_s, u"txtName"_s }));
-        ui(*m_form).LV->setFocus(Qt::TabFocusReason);
+        QCOMPARE(tabWalk(Qt::Key_Backtab, m_ui->txtAdd), QStringList({ u"WB"_s, u"LV"_s, u"txtName"_s }));
+        m_ui->LV->setFocus(Qt::TabFocusReason);
         QVERIFY(!frame->isVisible());
-        QTest::keyClick(ui(*m_form).LV, Qt::Key_Tab);
+        QTest::keyClick(m_ui->LV, Qt::Key_Tab);
         QTRY_VERIFY(frame->isVisible());
     }
 
@@ -147,23 +147,23 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(fileContent);
         }
-        qputenv("THORNVALE_MUSIC_MODULE_DIR", dir.path().toLocal8Bit());
+        m_form->setMusicModuleFolder(dir.path());
 
         MessageLog log;
-        ui(*m_form).gayo->trigger();
-        ui(*m_form).club->trigger();
+        m_ui->gayo->trigger();
+        m_ui->club->trigger();
         QCOMPARE(log.lines().size(), 1);
         QVERIFY2(log.lines().first().startsWith(u"thornvale: music unavailable: "_s),
             qPrintable(log.lines().first()));
         QVERIFY2(log.lines().first().contains(cause.arg(dir.path())), qPrintable(log.lines().first()));
         QCOMPARE(m_strip->view(), nullptr);
-        QVERIFY(ui(*m_form).pic1->findChildren<QWidget *>().isEmpty());
+        QVERIFY(m_ui->pic1->findChildren<QWidget *>().isEmpty());
         QVERIFY(m_strip->popups().isEmpty());
 
         // The rest of the window goes on as ever: a search, then the close path with no pop-ups.
         QSignalSpy finished(m_form.get(), &Form1::searchFinished);
-        ui(*m_form).txtName->setText(u"토른"_s);
-        QTest::keyClick(ui(*m_form).txtName, Qt::Key_Return);
+        m_ui->txtName->setText(u"토른"_s);
+        QTest::keyClick(m_ui->txtName, Qt::Key_Return);
         QVERIFY(finished.wait(10000));
         QVERIFY(m_form->close());
     }
@@ -176,14 +176,14 @@ private Q_SLOTS:
         if (qEnvironmentVariable("QT_XCB_GL_INTEGRATION") != u"none")
             QSKIP("needs QT_XCB_GL_INTEGRATION=none (ctest music.tst_musicloading_without_gl)");
         MessageLog log;
-        ui(*m_form).gayo->trigger();
-        ui(*m_form).club->trigger();
+        m_ui->gayo->trigger();
+        m_ui->club->trigger();
         // Qt says its own piece too, once for every context asked for.
         const QStringList ours = log.ours();
         QCOMPARE(ours.size(), 1);
         QVERIFY2(ours.first().startsWith(u"thornvale: music unavailable: no OpenGL context"_s), qPrintable(ours.first()));
         QCOMPARE(m_strip->view(), nullptr);
-        QVERIFY(ui(*m_form).pic1->findChildren<QWidget *>().isEmpty());
+        QVERIFY(m_ui->pic1->findChildren<QWidget *>().isEmpty());
     }
 
 private:
@@ -191,7 +191,7 @@ private:
     // "WB".
     QStringList tabWalk(Qt::Key key = Qt::Key_Tab, QWidget *start = nullptr)
     {
-        QWidget *from = start ? start : ui(*m_form).txtName;
+        QWidget *from = start ? start : m_ui->txtName;
         from->setFocus(Qt::OtherFocusReason);
         QStringList names;
         for (int i = 0; i < (key == Qt::Key_Tab ? 6 : 3); ++i) {
@@ -205,8 +205,8 @@ private:
     }
 
     std::unique_ptr<sitesim::Server> m_site;
-    QString m_moduleDir;
     std::unique_ptr<Form1> m_form;
+    std::optional<uitest::Form1Controls> m_ui;
     MusicStrip *m_strip = nullptr;
 };
 

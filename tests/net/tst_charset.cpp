@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "net/pagefetcher.h"
+#include "net/charset.h"
 
 using namespace thornvale::net;
 

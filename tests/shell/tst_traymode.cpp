@@ -80,14 +80,28 @@ class TestTrayMode final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Every test meets the stand-in window shown, with tray mode for it; startTrayHost as well,
+    // which runs in its place in the order and needs neither.
+    void init()
+    {
+        m_main = std::make_unique<MainWindow>();
+        m_main->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_main->window));
+        m_tray = std::make_unique<TrayMode>(&m_main->window, m_main->P);
+    }
+
+    void cleanup()
+    {
+        m_tray.reset();
+        m_main.reset();
+    }
+
     // Runs first, before any notification area exists on this display.
     void noNotificationAreaKeepsWindowShown()
     {
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
-        MainWindow main;
-        main.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-        TrayMode tray(&main.window, main.P);
+        MainWindow &main = *m_main;
+        TrayMode &tray = *m_tray;
         QSignalSpy refused(&tray, &TrayMode::unavailable);
         QTest::ignoreMessage(QtWarningMsg, "thornvale: no notification area on this desktop; tray mode is not available");
         tray.enter();
@@ -114,10 +128,8 @@ private Q_SLOTS:
     void trayCycle()
     {
         requireTrayHost();
-        MainWindow main;
-        main.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-        TrayMode tray(&main.window, main.P);
+        MainWindow &main = *m_main;
+        TrayMode &tray = *m_tray;
         QSignalSpy restored(&tray, &TrayMode::restored);
 
         tray.enter();
@@ -168,10 +180,8 @@ private Q_SLOTS:
         QFETCH(Qt::MouseButton, button);
         QFETCH(bool, shows);
         requireTrayHost();
-        MainWindow main;
-        main.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-        TrayMode tray(&main.window, main.P);
+        MainWindow &main = *m_main;
+        TrayMode &tray = *m_tray;
         tray.enter();
         QVERIFY(tray.iconShown());
 
@@ -203,10 +213,8 @@ private Q_SLOTS:
         QFETCH(double, twipsPerPixel);
         QFETCH(bool, shows);
         requireTrayHost();
-        MainWindow main;
-        main.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-        TrayMode tray(&main.window, main.P);
+        MainWindow &main = *m_main;
+        TrayMode &tray = *m_tray;
         tray.enter();
         QVERIFY(main.window.isHidden());
         tray.mouseMove(xTwips, twipsPerPixel);
@@ -219,10 +227,8 @@ private Q_SLOTS:
     void onlyTheMainWindowEndsTheProgram()
     {
         requireTrayHost();
-        MainWindow main;
-        main.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-        TrayMode tray(&main.window, main.P);
+        MainWindow &main = *m_main;
+        TrayMode &tray = *m_tray;
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
 
         bool balloonClosed = false;
@@ -260,10 +266,8 @@ private Q_SLOTS:
         if (qEnvironmentVariableIntValue("THORNVALE_TEST_SNI_WATCHER") != 1)
             QSKIP("no StatusNotifierWatcher: shell.tst_traymode_sni runs this");
         QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
-        MainWindow main;
-        main.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-        TrayMode tray(&main.window, main.P);
+        MainWindow &main = *m_main;
+        TrayMode &tray = *m_tray;
         QSignalSpy restored(&tray, &TrayMode::restored);
         tray.enter();
         QVERIFY(main.window.isHidden());
@@ -309,6 +313,8 @@ private:
     }
 
     QProcess m_trayer;
+    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<TrayMode> m_tray;
 };
 
 QTEST_MAIN(TestTrayMode)

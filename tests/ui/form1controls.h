@@ -1,7 +1,8 @@
 #pragma once
 
 // The main window's controls, found by the names the window gives them, as an accessibility tool
-// or a test finds them: the window keeps no public pointers to its widgets.
+// or a test finds them: the window keeps no public pointers to its widgets. Finding them walks the
+// window some seventy times, so a test finds them once for each window it makes and keeps them.
 
 #include <QAction>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QTreeView>
 
 #include <array>
+#include <optional>
 
 namespace uitest {
 
@@ -66,10 +68,5 @@ struct Form1Controls {
     std::array<QLabel *, 21> Litem{};
     std::array<QLabel *, 19> LDitem{};
 };
-
-inline Form1Controls ui(const QWidget &form)
-{
-    return Form1Controls(form);
-}
 
 } // namespace uitest

@@ -10,21 +10,18 @@
 #include <QTreeView>
 
 #include <memory>
+#include <source_location>
 #include <string>
 
 #include "form1controls.h"
 #include "qtbridge/qtbridge.h"
 #include "site-sim/sitesim.h"
 #include "support/sitesimfixture.h"
+#include "support/utf8.h"
 #include "ui/form1.h"
 #include "ui/resultmodel.h"
 
 namespace uitest {
-
-inline QString q(const std::string &utf8)
-{
-    return QString::fromStdString(utf8);
-}
 
 inline thornvale::SiteConfig configFor(const sitesim::Server &site)
 {
@@ -41,13 +38,14 @@ inline thornvale::SiteConfig configFor(const sitesim::Server &site)
 struct Fixture {
     std::unique_ptr<sitesim::Server> site;
     std::unique_ptr<thornvale::Form1> form;
+    std::optional<Form1Controls> ui; // found once for each window make() makes
 
     bool start(bool load = true)
     {
         site = thornvale::test::StartSiteSim();
         if (!site)
             return false;
-        form = std::make_unique<thornvale::Form1>(configFor(*site));
+        make(configFor(*site));
         if (!load)
             return true;
         QSignalSpy loaded(form.get(), &thornvale::Form1::loadFinished);
@@ -59,28 +57,44 @@ struct Fixture {
         form->show();
         return QTest::qWaitForWindowExposed(form.get());
     }
+
+    thornvale::Form1 &make(const thornvale::SiteConfig &config)
+    {
+        form = std::make_unique<thornvale::Form1>(config);
+        ui.emplace(*form);
+        return *form;
+    }
+
+    // The window first: it may still be talking to the site.
+    void reset()
+    {
+        ui.reset();
+        form.reset();
+        site.reset();
+    }
+
+    // A missing or disabled item fails the test at the caller's line, by its name, instead of
+    // crashing on a null action or silently doing nothing.
+    void triggerAction(const QString &name, std::source_location at = std::source_location::current()) const
+    {
+        QAction *action = form->findChild<QAction *>(name);
+        if (action && action->isEnabled())
+            action->trigger();
+        else
+            QTest::qFail(qPrintable(QStringLiteral("action \"%1\" is %2")
+                                        .arg(name, QLatin1String(action ? "disabled" : "missing"))),
+                at.file_name(), int(at.line()));
+    }
+
+    QString cell(int row, int column) const { return ui->LV->model()->index(row, column).data().toString(); }
+    int rowCount() const { return ui->LV->model()->rowCount(); }
+    thornvale::ResultModel *model() const { return qobject_cast<thornvale::ResultModel *>(ui->LV->model()); }
+    void selectRow(int row) const
+    {
+        ui->LV->selectionModel()->select(
+            ui->LV->model()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
 };
-
-inline QString cell(const thornvale::Form1 &form, int row, int column)
-{
-    return ui(form).LV->model()->index(row, column).data().toString();
-}
-
-inline int rowCount(const thornvale::Form1 &form)
-{
-    return ui(form).LV->model()->rowCount();
-}
-
-inline thornvale::ResultModel *model(thornvale::Form1 &form)
-{
-    return qobject_cast<thornvale::ResultModel *>(ui(form).LV->model());
-}
-
-inline void selectRow(thornvale::Form1 &form, int row)
-{
-    ui(form).LV->selectionModel()->select(
-        ui(form).LV->model()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
 
 // The message box on top, if any.
 inline QMessageBox *openMessageBox()

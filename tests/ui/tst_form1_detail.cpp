@@ -6,7 +6,6 @@
 #include <QLineEdit>
 
 #include "form1fixture.h"
-#include "search/characterpage.h"
 #include "ui/detailpanel.h"
 
 #include <cmath>
@@ -21,10 +20,28 @@ QColor colourOf(const QLabel *label)
     return label->palette().color(label->foregroundRole());
 }
 
-QColor gradeColour(const std::string &grade)
+// Each grade's colour on a light window, as the site's own pages colour them.
+const QList<QPair<QString, QString>> GradeColours = {
+    { QStringLiteral("일반"), QStringLiteral("#808080") },
+    { QStringLiteral("고급"), QStringLiteral("#00c000") },
+    { QStringLiteral("희귀"), QStringLiteral("#0000ff") },
+    { QStringLiteral("고대"), QStringLiteral("#ff00ff") },
+    { QStringLiteral("영웅"), QStringLiteral("#ff8000") },
+    { QStringLiteral("유일"), QStringLiteral("#ffc080") },
+    { QStringLiteral("유물"), QStringLiteral("#ff0000") },
+    { QStringLiteral("경이"), QStringLiteral("#804000") },
+    { QStringLiteral("서사"), QStringLiteral("#00ffff") },
+    { QStringLiteral("전설"), QStringLiteral("#ff8000") },
+    { QStringLiteral("신화"), QStringLiteral("#ff0000") },
+};
+
+QString gradeColour(const QString &grade)
 {
-    const auto rgb = thornvale::GradeColourOf(thornvale::view(q(grade)));
-    return rgb ? QColor(rgb->r, rgb->g, rgb->b) : QColor();
+    for (const auto &[name, colour] : GradeColours) {
+        if (name == grade)
+            return colour;
+    }
+    return {};
 }
 
 const QString Separator = QStringLiteral(" | ");
@@ -72,54 +89,52 @@ void TestForm1Detail::init()
 {
     QVERIFY(m_fx.start());
     Form1 &form = *m_fx.form;
-    m_defaultColour = colourOf(ui(form).LDitem[1]);
+    m_defaultColour = colourOf(m_fx.ui->LDitem[1]);
     // The full roster, in order: row i is character i.
     QSignalSpy searched(&form, &Form1::searchFinished);
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 100);
 }
 
 void TestForm1Detail::cleanup()
 {
-    m_fx.form.reset();
-    m_fx.site.reset();
+    m_fx.reset();
 }
 
 bool TestForm1Detail::showRow(int row)
 {
     Form1 &form = *m_fx.form;
-    selectRow(form, row);
+    m_fx.selectRow(row);
     QSignalSpy done(&form, &Form1::detailFinished);
-    ui(form).cmdcmd->trigger();
+    m_fx.triggerAction("cmdcmd");
     return done.size() == 1 || done.wait(10000);
 }
 
 void TestForm1Detail::checkCharacter(const sitesim::Character &c)
 {
-    Form1 &form = *m_fx.form;
     for (int k = 1; k <= 20; ++k) {
         const bool has = std::size_t(k) <= c.items.size();
-        QCOMPARE(ui(form).Litem[std::size_t(k)]->text(),
+        QCOMPARE(m_fx.ui->Litem[std::size_t(k)]->text(),
             has ? q(c.items[std::size_t(k - 1)].name) : QStringLiteral("장비명"));
         if (k > 18)
             continue;
-        QCOMPARE(ui(form).LDitem[std::size_t(k)]->text(),
+        QCOMPARE(m_fx.ui->LDitem[std::size_t(k)]->text(),
             has ? q(c.items[std::size_t(k - 1)].grade) : QStringLiteral("등급"));
         if (has)
-            QCOMPARE(colourOf(ui(form).LDitem[std::size_t(k)]), gradeColour(c.items[std::size_t(k - 1)].grade));
+            QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]).name(), gradeColour(q(c.items[std::size_t(k - 1)].grade)));
     }
-    QCOMPARE(ui(form).Label1[0]->text(), c.hasTitle ? q(c.title) : QStringLiteral("칭호"));
-    QCOMPARE(ui(form).Label1[5]->text(), q(c.name));
-    QCOMPARE(ui(form).Label1[4]->text(), c.serverWithAt ? q(c.server) : QStringLiteral("서버"));
+    QCOMPARE(m_fx.ui->Label1[0]->text(), c.hasTitle ? q(c.title) : QStringLiteral("칭호"));
+    QCOMPARE(m_fx.ui->Label1[5]->text(), q(c.name));
+    QCOMPARE(m_fx.ui->Label1[4]->text(), c.serverWithAt ? q(c.server) : QStringLiteral("서버"));
     QStringList parts;
     for (std::size_t j = 0; j < 3; ++j)
         parts << (j < c.subParts.size() ? q(c.subParts[j]) : QString());
-    QCOMPARE(ui(form).Label1[3]->text(), parts.join(Separator));
-    QCOMPARE(ui(form).Label1[2]->text(), c.hasClass ? q(c.job) : QStringLiteral("직업( 3특성)"));
+    QCOMPARE(m_fx.ui->Label1[3]->text(), parts.join(Separator));
+    QCOMPARE(m_fx.ui->Label1[2]->text(), c.hasClass ? q(c.job) : QStringLiteral("직업( 3특성)"));
     // The headers follow their captions.
     for (int e : { 0, 2, 3, 4, 5 })
-        QCOMPARE(ui(form).Label1[std::size_t(e)]->size(), ui(form).Label1[std::size_t(e)]->sizeHint());
+        QCOMPARE(m_fx.ui->Label1[std::size_t(e)]->size(), m_fx.ui->Label1[std::size_t(e)]->sizeHint());
 }
 
 void TestForm1Detail::character_data()
@@ -130,11 +145,11 @@ void TestForm1Detail::character_data()
     QTest::newRow("12 items") << int(sitesim::kWith12Items);
     QTest::newRow("3 items, sub-line of two spans") << int(sitesim::kWith3Items);
     QTest::newRow("no items, no title") << int(sitesim::kWithNoItems);
-    QTest::newRow("server written without @") << 6;
-    QTest::newRow("no sub-line block") << 7;
-    QTest::newRow("no class") << 8;
-    QTest::newRow("address with a trailing slash") << 50;
-    QTest::newRow("address with a query") << 51;
+    QTest::newRow("server written without @") << int(sitesim::kServerWithoutAt);
+    QTest::newRow("no sub-line block") << int(sitesim::kWithoutSubLine);
+    QTest::newRow("no class") << int(sitesim::kWithoutClass);
+    QTest::newRow("address with a trailing slash") << int(sitesim::kAddressWithSlash);
+    QTest::newRow("address with a query") << int(sitesim::kAddressWithQuery);
 }
 
 void TestForm1Detail::character()
@@ -151,17 +166,8 @@ void TestForm1Detail::gradeColours_data()
     QTest::addColumn<QString>("grade");
     QTest::addColumn<QString>("light");
 
-    QTest::newRow("일반") << QStringLiteral("일반") << QStringLiteral("#808080");
-    QTest::newRow("고급") << QStringLiteral("고급") << QStringLiteral("#00c000");
-    QTest::newRow("희귀, 1.5:1 on dark as it stands") << QStringLiteral("희귀") << QStringLiteral("#0000ff");
-    QTest::newRow("고대") << QStringLiteral("고대") << QStringLiteral("#ff00ff");
-    QTest::newRow("영웅") << QStringLiteral("영웅") << QStringLiteral("#ff8000");
-    QTest::newRow("유일") << QStringLiteral("유일") << QStringLiteral("#ffc080");
-    QTest::newRow("유물") << QStringLiteral("유물") << QStringLiteral("#ff0000");
-    QTest::newRow("경이") << QStringLiteral("경이") << QStringLiteral("#804000");
-    QTest::newRow("서사") << QStringLiteral("서사") << QStringLiteral("#00ffff");
-    QTest::newRow("전설") << QStringLiteral("전설") << QStringLiteral("#ff8000");
-    QTest::newRow("신화") << QStringLiteral("신화") << QStringLiteral("#ff0000");
+    for (const auto &[grade, colour] : GradeColours)
+        QTest::newRow(qPrintable(grade)) << grade << colour;
 }
 
 void TestForm1Detail::gradeColours()
@@ -172,7 +178,7 @@ void TestForm1Detail::gradeColours()
     Form1 &form = *m_fx.form;
     auto *panel = form.findChild<thornvale::DetailPanel *>();
     QVERIFY(panel);
-    QLabel *label = ui(form).LDitem[1];
+    QLabel *label = m_fx.ui->LDitem[1];
     label->setText(grade);
     panel->ColourGradeLabels();
     QCOMPARE(colourOf(label).name(), light);
@@ -190,43 +196,41 @@ void TestForm1Detail::gradeColours()
 
 void TestForm1Detail::secondCharacterWithFewerItems()
 {
-    Form1 &form = *m_fx.form;
     QVERIFY(showRow(int(sitesim::kWith12Items)));
     std::array<QColor, 19> first;
     for (int k = 1; k <= 18; ++k)
-        first[std::size_t(k)] = colourOf(ui(form).LDitem[std::size_t(k)]);
+        first[std::size_t(k)] = colourOf(m_fx.ui->LDitem[std::size_t(k)]);
 
     QVERIFY(showRow(int(sitesim::kWith3Items)));
     checkCharacter(sitesim::Roster().at(sitesim::kWith3Items));
     for (int k = 4; k <= 12; ++k) {
-        QCOMPARE(ui(form).Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
-        QCOMPARE(ui(form).LDitem[std::size_t(k)]->text(), QStringLiteral("등급"));
+        QCOMPARE(m_fx.ui->Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
+        QCOMPARE(m_fx.ui->LDitem[std::size_t(k)]->text(), QStringLiteral("등급"));
         // Colours are never reset: the first character's grades still colour these rows.
-        QCOMPARE(colourOf(ui(form).LDitem[std::size_t(k)]), first[std::size_t(k)]);
+        QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]), first[std::size_t(k)]);
     }
     for (int k = 13; k <= 18; ++k)
-        QCOMPARE(colourOf(ui(form).LDitem[std::size_t(k)]), m_defaultColour);
+        QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]), m_defaultColour);
 }
 
 void TestForm1Detail::missingPartsShowDesignTexts()
 {
-    Form1 &form = *m_fx.form;
     // First a character with everything, then ones lacking one part each: no value of the first
     // may stay next to the new name.
     QVERIFY(showRow(0));
-    QVERIFY(ui(form).Label1[0]->text() != QStringLiteral("칭호"));
-    QVERIFY(showRow(4)); // no title
-    QCOMPARE(ui(form).Label1[0]->text(), QStringLiteral("칭호"));
-    QCOMPARE(ui(form).Label1[4]->text(), q(sitesim::Roster()[4].server));
+    QVERIFY(m_fx.ui->Label1[0]->text() != QStringLiteral("칭호"));
+    QVERIFY(showRow(int(sitesim::kWithoutTitle)));
+    QCOMPARE(m_fx.ui->Label1[0]->text(), QStringLiteral("칭호"));
+    QCOMPARE(m_fx.ui->Label1[4]->text(), q(sitesim::Roster()[sitesim::kWithoutTitle].server));
 
     QVERIFY(showRow(0));
-    QVERIFY(showRow(6)); // server without its "@"
-    QCOMPARE(ui(form).Label1[4]->text(), QStringLiteral("서버"));
+    QVERIFY(showRow(int(sitesim::kServerWithoutAt)));
+    QCOMPARE(m_fx.ui->Label1[4]->text(), QStringLiteral("서버"));
 
     QVERIFY(showRow(0));
-    QVERIFY(showRow(8)); // no class
-    QCOMPARE(ui(form).Label1[2]->text(), QStringLiteral("직업( 3특성)"));
-    QCOMPARE(ui(form).Label1[5]->text(), q(sitesim::Roster()[8].name));
+    QVERIFY(showRow(int(sitesim::kWithoutClass)));
+    QCOMPARE(m_fx.ui->Label1[2]->text(), QStringLiteral("직업( 3특성)"));
+    QCOMPARE(m_fx.ui->Label1[5]->text(), q(sitesim::Roster()[sitesim::kWithoutClass].name));
 }
 
 void TestForm1Detail::failedFetch_data()
@@ -241,9 +245,8 @@ void TestForm1Detail::failedFetch()
 {
     QFETCH(bool, hasAddress);
     QFETCH(QString, cause);
-    Form1 &form = *m_fx.form;
     QVERIFY(showRow(0));
-    thornvale::ResultModel *list = model(form);
+    thornvale::ResultModel *list = m_fx.model();
     sitesim::Server gone;
     QVERIFY(gone.start());
     const QString deadAddress = q(gone.characterBase() + "c0001");
@@ -256,17 +259,17 @@ void TestForm1Detail::failedFetch()
     const std::size_t requests = m_fx.site->requestsServed();
     QVERIFY(showRow(list->count() - 1));
     QCOMPARE(m_fx.site->requestsServed(), requests);
-    QCOMPARE(ui(form).Label1[3]->text(), QStringLiteral(" |  | "));
-    QCOMPARE(ui(form).Label1[5]->text(), QStringLiteral("없는사람"));
-    QCOMPARE(ui(form).Label1[0]->text(), QStringLiteral("칭호"));
-    QCOMPARE(ui(form).Label1[4]->text(), QStringLiteral("서버"));
-    QCOMPARE(ui(form).Label1[2]->text(), QStringLiteral("직업( 3특성)"));
+    QCOMPARE(m_fx.ui->Label1[3]->text(), QStringLiteral(" |  | "));
+    QCOMPARE(m_fx.ui->Label1[5]->text(), QStringLiteral("없는사람"));
+    QCOMPARE(m_fx.ui->Label1[0]->text(), QStringLiteral("칭호"));
+    QCOMPARE(m_fx.ui->Label1[4]->text(), QStringLiteral("서버"));
+    QCOMPARE(m_fx.ui->Label1[2]->text(), QStringLiteral("직업( 3특성)"));
     for (int k = 1; k <= 20; ++k)
-        QCOMPARE(ui(form).Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
+        QCOMPARE(m_fx.ui->Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
     // The colours of the first character's grades stay.
     const auto &items = sitesim::Roster()[0].items;
     for (int k = 1; k <= 18; ++k)
-        QCOMPARE(colourOf(ui(form).LDitem[std::size_t(k)]), gradeColour(items[std::size_t(k - 1)].grade));
+        QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]).name(), gradeColour(q(items[std::size_t(k - 1)].grade)));
     // The user is told, after the panel was reset, that the page could not be had.
     QMessageBox *box = openMessageBox();
     QVERIFY(box);
@@ -280,14 +283,14 @@ void TestForm1Detail::noRowSelected()
 {
     Form1 &form = *m_fx.form;
     QVERIFY(showRow(2));
-    ui(form).LV->clearSelection();
+    m_fx.ui->LV->clearSelection();
     QSignalSpy done(&form, &Form1::detailFinished);
-    ui(form).cmdcmd->trigger();
+    m_fx.triggerAction("cmdcmd");
     QTRY_COMPARE(done.size(), 1);
     // Nothing to fetch: the rows reset, the nickname stays, the level line has only separators.
-    QCOMPARE(ui(form).Label1[5]->text(), q(sitesim::Roster()[2].name));
-    QCOMPARE(ui(form).Label1[3]->text(), QStringLiteral(" |  | "));
-    QCOMPARE(ui(form).Litem[1]->text(), QStringLiteral("장비명"));
+    QCOMPARE(m_fx.ui->Label1[5]->text(), q(sitesim::Roster()[2].name));
+    QCOMPARE(m_fx.ui->Label1[3]->text(), QStringLiteral(" |  | "));
+    QCOMPARE(m_fx.ui->Litem[1]->text(), QStringLiteral("장비명"));
 }
 
 void TestForm1Detail::newerDetailReplacesOlder()
@@ -295,10 +298,10 @@ void TestForm1Detail::newerDetailReplacesOlder()
     Form1 &form = *m_fx.form;
     m_fx.site->setLatency(std::chrono::milliseconds(300));
     QSignalSpy done(&form, &Form1::detailFinished);
-    selectRow(form, 0);
-    ui(form).cmdcmd->trigger();
-    selectRow(form, int(sitesim::kWith3Items));
-    ui(form).cmdcmd->trigger();
+    m_fx.selectRow(0);
+    m_fx.triggerAction("cmdcmd");
+    m_fx.selectRow(int(sitesim::kWith3Items));
+    m_fx.triggerAction("cmdcmd");
     QVERIFY(done.wait(10000));
     QCOMPARE(done.size(), 1);
     checkCharacter(sitesim::Roster().at(sitesim::kWith3Items));
@@ -310,17 +313,17 @@ void TestForm1Detail::searchDuringDetail()
     m_fx.site->setLatency(std::chrono::milliseconds(300));
     QSignalSpy done(&form, &Form1::detailFinished);
     QSignalSpy searched(&form, &Form1::searchFinished);
-    selectRow(form, int(sitesim::kWith12Items));
-    ui(form).cmdcmd->trigger();
+    m_fx.selectRow(int(sitesim::kWith12Items));
+    m_fx.triggerAction("cmdcmd");
     // The search empties the list before the page arrives: the panel still shows the character,
     // but there is no selected row any more to take the nickname from.
-    ui(form).txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    m_fx.ui->txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(done.wait(10000));
     const sitesim::Character &c = sitesim::Roster().at(sitesim::kWith12Items);
-    QCOMPARE(ui(form).Litem[12]->text(), q(c.items[11].name));
-    QCOMPARE(ui(form).Label1[0]->text(), q(c.title));
-    QCOMPARE(ui(form).Label1[5]->text(), QStringLiteral("닉네임"));
+    QCOMPARE(m_fx.ui->Litem[12]->text(), q(c.items[11].name));
+    QCOMPARE(m_fx.ui->Label1[0]->text(), q(c.title));
+    QCOMPARE(m_fx.ui->Label1[5]->text(), QStringLiteral("닉네임"));
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 23);
 }

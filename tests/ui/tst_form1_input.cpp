@@ -49,8 +49,7 @@ void TestForm1Input::cleanup()
 {
     if (QMessageBox *open = openMessageBox())
         open->accept();
-    m_fx.form.reset();
-    m_fx.site.reset();
+    m_fx.reset();
 }
 
 void TestForm1Input::clickEmptiesBox_data()
@@ -100,26 +99,25 @@ void TestForm1Input::focusArrivalEmptiesServerBox()
 {
     QFETCH(QString, how);
 
-    Form1 &form = *m_fx.form;
-    ui(form).txtAdd->setText(QStringLiteral("가시골"));
+    m_fx.ui->txtAdd->setText(QStringLiteral("가시골"));
     if (how == QLatin1String("tab")) {
-        ui(form).pic1->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(ui(form).pic1->hasFocus());
-        QTest::keyClick(ui(form).pic1, Qt::Key_Tab);
+        m_fx.ui->pic1->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(m_fx.ui->pic1->hasFocus());
+        QTest::keyClick(m_fx.ui->pic1, Qt::Key_Tab);
     } else if (how == QLatin1String("backtab")) {
-        ui(form).Command1->setEnabled(true);
-        ui(form).Command1->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(ui(form).Command1->hasFocus());
-        QTest::keyClick(ui(form).Command1, Qt::Key_Backtab, Qt::ShiftModifier);
+        m_fx.ui->Command1->setEnabled(true);
+        m_fx.ui->Command1->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(m_fx.ui->Command1->hasFocus());
+        QTest::keyClick(m_fx.ui->Command1, Qt::Key_Backtab, Qt::ShiftModifier);
     } else {
-        QTest::mousePress(ui(form).txtAdd, Qt::LeftButton);
+        QTest::mousePress(m_fx.ui->txtAdd, Qt::LeftButton);
         // Emptied on arrival, before the button comes up.
-        QVERIFY(ui(form).txtAdd->hasFocus());
-        QCOMPARE(ui(form).txtAdd->text(), QString());
-        QTest::mouseRelease(ui(form).txtAdd, Qt::LeftButton);
+        QVERIFY(m_fx.ui->txtAdd->hasFocus());
+        QCOMPARE(m_fx.ui->txtAdd->text(), QString());
+        QTest::mouseRelease(m_fx.ui->txtAdd, Qt::LeftButton);
     }
-    QTRY_VERIFY(ui(form).txtAdd->hasFocus());
-    QCOMPARE(ui(form).txtAdd->text(), QString());
+    QTRY_VERIFY(m_fx.ui->txtAdd->hasFocus());
+    QCOMPARE(m_fx.ui->txtAdd->text(), QString());
 }
 
 void TestForm1Input::leavingNicknameBoxJumpsToServerBox_data()
@@ -135,31 +133,30 @@ void TestForm1Input::leavingNicknameBoxJumpsToServerBox()
 {
     QFETCH(QString, how);
 
-    Form1 &form = *m_fx.form;
-    QTest::mouseClick(ui(form).txtnick, Qt::LeftButton);
-    QTRY_VERIFY(ui(form).txtnick->hasFocus());
-    QTest::keyClicks(ui(form).txtnick, QStringLiteral("Arin0"));
-    ui(form).txtAdd->setText(QStringLiteral("가시골"));
+    QTest::mouseClick(m_fx.ui->txtnick, Qt::LeftButton);
+    QTRY_VERIFY(m_fx.ui->txtnick->hasFocus());
+    QTest::keyClicks(m_fx.ui->txtnick, QStringLiteral("Arin0"));
+    m_fx.ui->txtAdd->setText(QStringLiteral("가시골"));
 
     if (how == QLatin1String("tab"))
-        QTest::keyClick(ui(form).txtnick, Qt::Key_Tab);
+        QTest::keyClick(m_fx.ui->txtnick, Qt::Key_Tab);
     else if (how == QLatin1String("clickName"))
-        QTest::mouseClick(ui(form).txtName, Qt::LeftButton);
+        QTest::mouseClick(m_fx.ui->txtName, Qt::LeftButton);
     else
-        QTest::mouseClick(ui(form).LV->viewport(), Qt::LeftButton);
+        QTest::mouseClick(m_fx.ui->LV->viewport(), Qt::LeftButton);
 
-    QTRY_VERIFY(ui(form).txtAdd->hasFocus());
-    QCOMPARE(ui(form).txtAdd->text(), QString());
-    QCOMPARE(ui(form).txtnick->text(), QStringLiteral("Arin0"));
+    QTRY_VERIFY(m_fx.ui->txtAdd->hasFocus());
+    QCOMPARE(m_fx.ui->txtAdd->text(), QString());
+    QCOMPARE(m_fx.ui->txtnick->text(), QStringLiteral("Arin0"));
 }
 
 void TestForm1Input::windowSwitchLeavesFocusAlone()
 {
     Form1 &form = *m_fx.form;
-    QTest::mouseClick(ui(form).txtnick, Qt::LeftButton);
-    QTRY_VERIFY(ui(form).txtnick->hasFocus());
-    ui(form).txtnick->setText(QStringLiteral("Arin0"));
-    ui(form).txtAdd->setText(QStringLiteral("가시골"));
+    QTest::mouseClick(m_fx.ui->txtnick, Qt::LeftButton);
+    QTRY_VERIFY(m_fx.ui->txtnick->hasFocus());
+    m_fx.ui->txtnick->setText(QStringLiteral("Arin0"));
+    m_fx.ui->txtAdd->setText(QStringLiteral("가시골"));
 
     // Another window takes over and hands back: no jump, nothing emptied.
     QWidget other;
@@ -168,13 +165,13 @@ void TestForm1Input::windowSwitchLeavesFocusAlone()
     other.show();
     QApplication::setActiveWindow(&other);
     QVERIFY(QTest::qWaitForWindowActive(&other));
-    QVERIFY(!ui(form).txtnick->hasFocus());
+    QVERIFY(!m_fx.ui->txtnick->hasFocus());
     other.close();
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QTRY_VERIFY(ui(form).txtnick->hasFocus());
-    QCOMPARE(form.focusWidget(), ui(form).txtnick);
-    QCOMPARE(ui(form).txtAdd->text(), QStringLiteral("가시골"));
+    QTRY_VERIFY(m_fx.ui->txtnick->hasFocus());
+    QCOMPARE(form.focusWidget(), m_fx.ui->txtnick);
+    QCOMPARE(m_fx.ui->txtAdd->text(), QStringLiteral("가시골"));
 }
 
 void TestForm1Input::enterKeys_data()
@@ -197,7 +194,7 @@ void TestForm1Input::enterKeys()
 
     Form1 &form = *m_fx.form;
     // Two rows that the hints themselves match: Enter with the hints in place looks for them.
-    thornvale::ResultModel *list = model(form);
+    thornvale::ResultModel *list = m_fx.model();
     for (const char16_t *number : { u"0", u"1" }) {
         list->append(number);
         list->setLastCell(thornvale::ResultRow::Nickname, u"닉네임");
@@ -206,8 +203,8 @@ void TestForm1Input::enterKeys()
     QLineEdit *edit = this->box(box);
     QTest::mouseClick(edit, Qt::LeftButton);
     QTRY_VERIFY(edit->hasFocus());
-    ui(form).txtnick->setText(QStringLiteral("닉네임"));
-    ui(form).txtAdd->setText(QStringLiteral("서버명"));
+    m_fx.ui->txtnick->setText(QStringLiteral("닉네임"));
+    m_fx.ui->txtAdd->setText(QStringLiteral("서버명"));
 
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
     QSignalSpy returned(edit, &QLineEdit::returnPressed);
@@ -235,9 +232,9 @@ void TestForm1Input::enterKeys()
     // The focus coming back into txtAdd with the window is no move of the user's and must not
     // empty the hint just put back.
     QApplication::setActiveWindow(&form);
-    QTRY_VERIFY(ui(form).txtAdd->hasFocus());
-    QCOMPARE(ui(form).txtnick->text(), QStringLiteral("닉네임"));
-    QCOMPARE(ui(form).txtAdd->text(), QStringLiteral("서버명"));
+    QTRY_VERIFY(m_fx.ui->txtAdd->hasFocus());
+    QCOMPARE(m_fx.ui->txtnick->text(), QStringLiteral("닉네임"));
+    QCOMPARE(m_fx.ui->txtAdd->text(), QStringLiteral("서버명"));
 }
 
 void TestForm1Input::doubleClickOpensPopup_data()
@@ -258,20 +255,20 @@ void TestForm1Input::doubleClickOpensPopup()
     Form1 &form = *m_fx.form;
     if (withRows) {
         QSignalSpy finished(&form, &Form1::searchFinished);
-        ui(form).txtName->setText(QStringLiteral("토른"));
-        QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+        m_fx.ui->txtName->setText(QStringLiteral("토른"));
+        QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
         QVERIFY(finished.wait(30000));
     }
-    QVERIFY(!ui(form).menu34->isVisible());
+    QVERIFY(!m_fx.ui->menu34->isVisible());
     const QPoint at(30, 10);
-    QTest::mouseDClick(ui(form).LV->viewport(), button, {}, at);
+    QTest::mouseDClick(m_fx.ui->LV->viewport(), button, {}, at);
     if (button != Qt::LeftButton) {
-        QVERIFY(!ui(form).menu34->isVisible());
+        QVERIFY(!m_fx.ui->menu34->isVisible());
         return;
     }
-    QTRY_VERIFY(ui(form).menu34->isVisible());
-    QCOMPARE(ui(form).menu34->pos(), ui(form).LV->viewport()->mapToGlobal(at));
-    ui(form).menu34->hide();
+    QTRY_VERIFY(m_fx.ui->menu34->isVisible());
+    QCOMPARE(m_fx.ui->menu34->pos(), m_fx.ui->LV->viewport()->mapToGlobal(at));
+    m_fx.ui->menu34->hide();
 }
 
 // Ctrl+C in the list copies the selected row whole, tab-separated.
@@ -279,16 +276,16 @@ void TestForm1Input::copyRow()
 {
     Form1 &form = *m_fx.form;
     QSignalSpy finished(&form, &Form1::searchFinished);
-    ui(form).txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    m_fx.ui->txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
     QGuiApplication::clipboard()->clear();
-    selectRow(form, 2);
-    ui(form).LV->setFocus();
-    QTest::keySequence(ui(form).LV, QKeySequence::Copy);
+    m_fx.selectRow(2);
+    m_fx.ui->LV->setFocus();
+    QTest::keySequence(m_fx.ui->LV, QKeySequence::Copy);
     QStringList cells;
     for (int c = 0; c < 7; ++c)
-        cells << cell(form, 2, c);
+        cells << m_fx.cell(2, c);
     QCOMPARE(QGuiApplication::clipboard()->text(), cells.join(u'\t'));
 }
 

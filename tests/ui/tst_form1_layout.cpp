@@ -21,7 +21,6 @@
 #include "ui/form1.h"
 
 using thornvale::Form1;
-using uitest::ui;
 
 namespace {
 
@@ -59,11 +58,13 @@ private Q_SLOTS:
 
 private:
     Form1 *m_form = nullptr;
+    std::optional<uitest::Form1Controls> m_ui;
 };
 
 void TestForm1Layout::initTestCase()
 {
     m_form = new Form1(thornvale::SiteConfig::compiledIn());
+    m_ui.emplace(*m_form);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
@@ -94,10 +95,10 @@ void TestForm1Layout::window()
     else if (families.contains(QStringLiteral("Noto Sans CJK KR")))
         QCOMPARE(m_form->font().family(), QStringLiteral("Noto Sans CJK KR"));
 
-    QCOMPARE(ui(*m_form).Timer2->interval(), 1024);
-    QVERIFY(!ui(*m_form).Timer2->isActive());
+    QCOMPARE(m_ui->Timer2->interval(), 1024);
+    QVERIFY(!m_ui->Timer2->isActive());
     QCOMPARE(m_form->pageCounter(), 0);
-    QCOMPARE(ui(*m_form).LV->model()->rowCount(), 0);
+    QCOMPARE(m_ui->LV->model()->rowCount(), 0);
 }
 
 void TestForm1Layout::controls_data()
@@ -172,7 +173,7 @@ void TestForm1Layout::headerLabels()
     QFETCH(QPoint, topLeft);
     QFETCH(bool, bold);
 
-    QLabel *label = ui(*m_form).Label1[std::size_t(element)];
+    QLabel *label = m_ui->Label1[std::size_t(element)];
     QVERIFY(label);
     QCOMPARE(label->objectName(), QStringLiteral("Label1_%1").arg(element));
     QCOMPARE(label->text(), text);
@@ -205,7 +206,7 @@ void TestForm1Layout::grid()
     QFETCH(int, element);
     QFETCH(QPoint, itemPos);
 
-    QLabel *name = ui(*m_form).Litem[std::size_t(element)];
+    QLabel *name = m_ui->Litem[std::size_t(element)];
     QVERIFY(name);
     QCOMPARE(name->objectName(), QStringLiteral("Litem_%1").arg(element));
     QCOMPARE(name->text(), QStringLiteral("장비명"));
@@ -218,7 +219,7 @@ void TestForm1Layout::grid()
         return;
     }
     QVERIFY(grade);
-    QCOMPARE(grade, ui(*m_form).LDitem[std::size_t(element)]);
+    QCOMPARE(grade, m_ui->LDitem[std::size_t(element)]);
     QCOMPARE(grade->text(), QStringLiteral("등급"));
     QCOMPARE(onClient(grade), QRect(itemPos + QPoint(0, 16), QSize(180, 15)));
     QVERIFY(grade->font().bold());
@@ -262,20 +263,20 @@ void TestForm1Layout::lines()
 
 void TestForm1Layout::colours()
 {
-    QCOMPARE(ui(*m_form).pic1->backgroundRole(), QPalette::Base);
-    QCOMPARE(ui(*m_form).pic1->foregroundRole(), QPalette::Text);
-    QVERIFY(ui(*m_form).pic1->autoFillBackground());
-    QCOMPARE(ui(*m_form).LV->backgroundRole(), QPalette::Base);
-    QCOMPARE(ui(*m_form).LV->foregroundRole(), QPalette::Text);
-    QCOMPARE(ui(*m_form).Label1[5]->foregroundRole(), QPalette::Highlight);
+    QCOMPARE(m_ui->pic1->backgroundRole(), QPalette::Base);
+    QCOMPARE(m_ui->pic1->foregroundRole(), QPalette::Text);
+    QVERIFY(m_ui->pic1->autoFillBackground());
+    QCOMPARE(m_ui->LV->backgroundRole(), QPalette::Base);
+    QCOMPARE(m_ui->LV->foregroundRole(), QPalette::Text);
+    QCOMPARE(m_ui->Label1[5]->foregroundRole(), QPalette::Highlight);
 }
 
 // A long nickname grows to the right under the server label: hidden where that label paints,
 // showing again past it.
 void TestForm1Layout::longNicknameRunsUnderServer()
 {
-    QLabel *nickname = ui(*m_form).Label1[5];
-    QLabel *server = ui(*m_form).Label1[4];
+    QLabel *nickname = m_ui->Label1[5];
+    QLabel *server = m_ui->Label1[4];
     QWidget *panel = server->parentWidget();
     QCOMPARE(nickname->parentWidget(), panel);
     QVERIFY(panel->children().indexOf(server) > panel->children().indexOf(nickname));
@@ -307,41 +308,40 @@ void TestForm1Layout::longNicknameRunsUnderServer()
 
 void TestForm1Layout::columns()
 {
-    QHeaderView *header = ui(*m_form).LV->header();
+    QHeaderView *header = m_ui->LV->header();
     const QStringList captions = { QStringLiteral("번"), QStringLiteral("닉네임"), QStringLiteral("서버"),
         QStringLiteral("렙"), QStringLiteral("직업"), QStringLiteral("종족"), QStringLiteral("주소") };
     const QList<int> widths = { 27, 67, 87, 33, 87, 73, 0 };
     QCOMPARE(header->count(), 7);
     for (int c = 0; c < 7; ++c) {
-        QCOMPARE(ui(*m_form).LV->model()->headerData(c, Qt::Horizontal).toString(), captions[c]);
+        QCOMPARE(m_ui->LV->model()->headerData(c, Qt::Horizontal).toString(), captions[c]);
         QCOMPARE(header->sectionSize(c), widths[c]);
         QVERIFY(!header->isSectionHidden(c));
-        const auto align = ui(*m_form).LV->model()
-                               ->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole)
-                               .value<Qt::Alignment>();
+        const auto align
+            = m_ui->LV->model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
         QVERIFY(align.testFlag(Qt::AlignLeft));
     }
     QVERIFY(header->isVisible());
     // Six readable columns are wider than the list: it scrolls sideways.
-    QVERIFY(header->length() > ui(*m_form).LV->viewport()->width());
+    QVERIFY(header->length() > m_ui->LV->viewport()->width());
 }
 
 void TestForm1Layout::tabOrder()
 {
-    const QList<QWidget *> expected = { ui(*m_form).txtName, ui(*m_form).LV, ui(*m_form).pic1, ui(*m_form).txtAdd,
-        ui(*m_form).Command1, ui(*m_form).Command2, ui(*m_form).txtnick, ui(*m_form).Command3 };
+    const QList<QWidget *> expected = { m_ui->txtName, m_ui->LV, m_ui->pic1, m_ui->txtAdd,
+        m_ui->Command1, m_ui->Command2, m_ui->txtnick, m_ui->Command3 };
     QList<QWidget *> chain;
-    QWidget *w = ui(*m_form).txtName;
+    QWidget *w = m_ui->txtName;
     do {
         if (expected.contains(w) && !chain.contains(w))
             chain << w;
         w = w->nextInFocusChain();
-    } while (w != ui(*m_form).txtName);
+    } while (w != m_ui->txtName);
     QCOMPARE(chain, expected);
     for (QWidget *focusable : expected)
         QVERIFY(focusable->focusPolicy() & Qt::TabFocus);
     // First show: the focus is in the name box.
-    QCOMPARE(m_form->focusWidget(), ui(*m_form).txtName);
+    QCOMPARE(m_form->focusWidget(), m_ui->txtName);
 }
 
 void TestForm1Layout::menuBar()
@@ -354,29 +354,28 @@ void TestForm1Layout::menuBar()
     };
     const QList<QAction *> top = m_form->menuBar()->actions();
     QCOMPARE(captions(top), (QStringList { QStringLiteral("트레이"), QStringLiteral("메뉴") }));
-    QCOMPARE(top[0], ui(*m_form).menu2);
-    QVERIFY(!ui(*m_form).menu2->menu());
-    QCOMPARE(top[1]->menu(), ui(*m_form).menu);
+    QCOMPARE(top[0], m_ui->menu2);
+    QVERIFY(!m_ui->menu2->menu());
+    QCOMPARE(top[1]->menu(), m_ui->menu);
 
-    QCOMPARE(captions(ui(*m_form).menu->actions()),
+    QCOMPARE(captions(m_ui->menu->actions()),
         (QStringList { QStringLiteral("노래"), QStringLiteral("유틸리티"), QStringLiteral("홈페이지") }));
-    QCOMPARE(ui(*m_form).menu->actions()[0]->menu(), ui(*m_form).mm2);
-    QCOMPARE(ui(*m_form).menu->actions()[1]->menu(), ui(*m_form).umenu);
-    QCOMPARE(ui(*m_form).menu->actions()[2]->menu(), ui(*m_form).mm3);
-    QCOMPARE(ui(*m_form).mm2->actions(), (QList<QAction *> { ui(*m_form).gayo, ui(*m_form).pop, ui(*m_form).club }));
-    QCOMPARE(captions(ui(*m_form).mm2->actions()),
+    QCOMPARE(m_ui->menu->actions()[0]->menu(), m_ui->mm2);
+    QCOMPARE(m_ui->menu->actions()[1]->menu(), m_ui->umenu);
+    QCOMPARE(m_ui->menu->actions()[2]->menu(), m_ui->mm3);
+    QCOMPARE(m_ui->mm2->actions(), (QList<QAction *> { m_ui->gayo, m_ui->pop, m_ui->club }));
+    QCOMPARE(captions(m_ui->mm2->actions()),
         (QStringList { QStringLiteral("가요"), QStringLiteral("팝송"), QStringLiteral("클럽") }));
-    QCOMPARE(ui(*m_form).umenu->actions(), (QList<QAction *> { ui(*m_form).Down1, ui(*m_form).Down2, ui(*m_form).Down3 }));
+    QCOMPARE(m_ui->umenu->actions(), (QList<QAction *> { m_ui->Down1, m_ui->Down2, m_ui->Down3 }));
     const auto &downloads = thornvale::SiteConfig::compiledIn().downloads;
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(
-            ui(*m_form).umenu->actions()[i]->text(), thornvale::toQString(downloads[std::size_t(i)].caption));
-    QCOMPARE(ui(*m_form).mm3->actions(), (QList<QAction *> { ui(*m_form).inven, ui(*m_form).gong, ui(*m_form).naver }));
-    QCOMPARE(captions(ui(*m_form).mm3->actions()),
+        QCOMPARE(m_ui->umenu->actions()[i]->text(), thornvale::toQString(downloads[std::size_t(i)].caption));
+    QCOMPARE(m_ui->mm3->actions(), (QList<QAction *> { m_ui->inven, m_ui->gong, m_ui->naver }));
+    QCOMPARE(captions(m_ui->mm3->actions()),
         (QStringList { QStringLiteral("토른인벤"), QStringLiteral("토른공홈"), QStringLiteral("네이버?") }));
 
-    for (QAction *a : { ui(*m_form).menu2, ui(*m_form).gayo, ui(*m_form).pop, ui(*m_form).club, ui(*m_form).Down1, ui(*m_form).Down2,
-             ui(*m_form).Down3, ui(*m_form).inven, ui(*m_form).gong, ui(*m_form).naver }) {
+    for (QAction *a : { m_ui->menu2, m_ui->gayo, m_ui->pop, m_ui->club, m_ui->Down1, m_ui->Down2,
+             m_ui->Down3, m_ui->inven, m_ui->gong, m_ui->naver }) {
         QVERIFY(a->isEnabled());
         QVERIFY(a->isVisible());
         QVERIFY(a->shortcut().isEmpty());
@@ -385,15 +384,15 @@ void TestForm1Layout::menuBar()
 
 void TestForm1Layout::popupMenu()
 {
-    QCOMPARE(ui(*m_form).menu34->title(), QStringLiteral("메에뉴"));
-    QCOMPARE(ui(*m_form).menu34->actions(), (QList<QAction *> { ui(*m_form).gourl, ui(*m_form).cmdcmd }));
-    QCOMPARE(ui(*m_form).gourl->text(), QStringLiteral("주소접속"));
-    QCOMPARE(ui(*m_form).cmdcmd->text(), QStringLiteral("바로검색"));
+    QCOMPARE(m_ui->menu34->title(), QStringLiteral("메에뉴"));
+    QCOMPARE(m_ui->menu34->actions(), (QList<QAction *> { m_ui->gourl, m_ui->cmdcmd }));
+    QCOMPARE(m_ui->gourl->text(), QStringLiteral("주소접속"));
+    QCOMPARE(m_ui->cmdcmd->text(), QStringLiteral("바로검색"));
     // Never in the menu bar, at any depth.
     const QList<QMenu *> inBar = m_form->menuBar()->findChildren<QMenu *>();
-    QVERIFY(!inBar.contains(ui(*m_form).menu34));
+    QVERIFY(!inBar.contains(m_ui->menu34));
     for (QAction *a : m_form->menuBar()->actions())
-        QVERIFY(a->menu() != ui(*m_form).menu34);
+        QVERIFY(a->menu() != m_ui->menu34);
 }
 
 // Every control a screen reader meets says what it is for.
@@ -416,14 +415,14 @@ void TestForm1Layout::accessibleNames()
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
 
     const QList<std::pair<QWidget *, QString>> named{
-        {ui(*m_form).txtName, QStringLiteral("캐릭터 이름")}, {ui(*m_form).txtnick, QStringLiteral("닉네임")},
-        {ui(*m_form).txtAdd, QStringLiteral("서버명")},     {ui(*m_form).LV, QStringLiteral("검색 결과")},
-        {ui(*m_form).pic1, QStringLiteral("음악")},         {ui(*m_form).Command3, QStringLiteral("상세검색")},
+        {m_ui->txtName, QStringLiteral("캐릭터 이름")}, {m_ui->txtnick, QStringLiteral("닉네임")},
+        {m_ui->txtAdd, QStringLiteral("서버명")},     {m_ui->LV, QStringLiteral("검색 결과")},
+        {m_ui->pic1, QStringLiteral("음악")},         {m_ui->Command3, QStringLiteral("상세검색")},
     };
     for (const auto &[widget, name] : named)
         QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);
     // An equipment label speaks its scraped name and says which piece it is.
-    QAccessibleInterface *item = QAccessible::queryAccessibleInterface(ui(*m_form).Litem[7]);
+    QAccessibleInterface *item = QAccessible::queryAccessibleInterface(m_ui->Litem[7]);
     QCOMPARE(item->text(QAccessible::Name), QStringLiteral("장비명"));
     QCOMPARE(item->text(QAccessible::Description), QStringLiteral("장비 7"));
 }

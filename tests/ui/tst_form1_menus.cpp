@@ -17,7 +17,6 @@
 
 #include "form1fixture.h"
 #include "music/musicengine.h"
-#include "shell/musicstrip.h"
 
 using thornvale::Form1;
 using namespace uitest;
@@ -83,8 +82,6 @@ private Q_SLOTS:
     void keyboardOpensPopup();
 
 private:
-    QAction *item(const char *name) const { return m_fx.form->findChild<QAction *>(QLatin1String(name)); }
-
     Fixture m_fx;
     RecordingEngine m_engine;
     QStringList m_opened;
@@ -109,7 +106,7 @@ void TestForm1Menus::init()
     m_engine.played.clear();
     m_engine.browsers = 0;
     form.setBrowserLauncher([this](const QString &address) { m_opened << address; });
-    ui(form).pic1->findChild<thornvale::MusicStrip *>()->useEngine(&m_engine);
+    form.setMusicEngine(&m_engine);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 }
@@ -117,8 +114,7 @@ void TestForm1Menus::init()
 void TestForm1Menus::cleanup()
 {
     m_engine.closePopups();
-    m_fx.form.reset();
-    m_fx.site.reset();
+    m_fx.reset();
 }
 
 void TestForm1Menus::cleanupTestCase()
@@ -150,7 +146,7 @@ void TestForm1Menus::links()
     QFETCH(QString, address);
     QFETCH(QString, caption);
 
-    QAction *action = item(name.toLatin1().constData());
+    QAction *action = m_fx.form->findChild<QAction *>(name);
     QVERIFY(action);
     QCOMPARE(action->text(), caption);
     if (name.startsWith(QLatin1String("Down"))) {
@@ -159,35 +155,33 @@ void TestForm1Menus::links()
         QVERIFY2(form.match(address).hasMatch(), qPrintable(address));
     }
     // Every click is one more launch.
-    action->trigger();
-    action->trigger();
+    m_fx.triggerAction(name);
+    m_fx.triggerAction(name);
     QCOMPARE(m_opened, QStringList({address, address}));
 }
 
 void TestForm1Menus::openCharacterPage()
 {
     Form1 &form = *m_fx.form;
-    QAction *gourl = item("gourl");
     // No row selected: nothing to open.
-    gourl->trigger();
+    m_fx.triggerAction("gourl");
     QVERIFY(m_opened.isEmpty());
 
     QSignalSpy finished(&form, &Form1::searchFinished);
-    ui(form).txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    m_fx.ui->txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
-    selectRow(form, 3);
-    gourl->trigger();
-    QCOMPARE(m_opened, QStringList{cell(form, 3, 6)});
+    m_fx.selectRow(3);
+    m_fx.triggerAction("gourl");
+    QCOMPARE(m_opened, QStringList{m_fx.cell(3, 6)});
 }
 
 void TestForm1Menus::songsAndTabOrder()
 {
-    Form1 &form = *m_fx.form;
     const thornvale::SiteConfig &config = thornvale::SiteConfig::compiledIn();
-    item("gayo")->trigger();
-    item("pop")->trigger();
-    item("club")->trigger();
+    m_fx.triggerAction("gayo");
+    m_fx.triggerAction("pop");
+    m_fx.triggerAction("club");
     QCOMPARE(m_engine.played, QStringList({QUrl(q16(config.musicUrls[0])).toString(),
                                            QUrl(q16(config.musicUrls[1])).toString(),
                                            QUrl(q16(config.musicUrls[2])).toString()}));
@@ -198,12 +192,12 @@ void TestForm1Menus::songsAndTabOrder()
                             QStringLiteral("txtAdd"), QStringLiteral("Command1"), QStringLiteral("Command2"),
                             QStringLiteral("txtnick"), QStringLiteral("Command3")};
     QStringList chain;
-    QWidget *w = ui(form).txtName;
+    QWidget *w = m_fx.ui->txtName;
     do {
         if (names.contains(w->objectName()) && !chain.contains(w->objectName()))
             chain << w->objectName();
         w = w->nextInFocusChain();
-    } while (w != ui(form).txtName);
+    } while (w != m_fx.ui->txtName);
     QCOMPARE(chain, names);
 }
 
@@ -216,7 +210,7 @@ void TestForm1Menus::trayAndClose()
             n += icon->isVisible();
         return n;
     };
-    item("menu2")->trigger();
+    m_fx.triggerAction("menu2");
     QVERIFY(!form.isVisible());
     QCOMPARE(visibleIcons(), 1);
 
@@ -275,13 +269,13 @@ void TestForm1Menus::keyboardOpensPopup()
 
     Form1 &form = *m_fx.form;
     QSignalSpy finished(&form, &Form1::searchFinished);
-    ui(form).txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    m_fx.ui->txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
-    QTreeView *list = ui(form).LV;
+    QTreeView *list = m_fx.ui->LV;
     list->clearSelection();
     if (row >= 0)
-        selectRow(form, row);
+        m_fx.selectRow(row);
     list->setFocus();
 
     const AccessibleFocusLog focus;
@@ -292,7 +286,7 @@ void TestForm1Menus::keyboardOpensPopup()
         QContextMenuEvent menuKey(reason, QPoint(5, 5), list->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(list, &menuKey);
     }
-    QMenu *menu = ui(form).menu34;
+    QMenu *menu = m_fx.ui->menu34;
     if (!opens) {
         QVERIFY(!menu->isVisible());
         return;
@@ -302,7 +296,7 @@ void TestForm1Menus::keyboardOpensPopup()
     QVERIFY(list->viewport()->rect().contains(rowRect));
     QCOMPARE(menu->pos(), list->viewport()->mapToGlobal(rowRect.bottomLeft()));
     QCOMPARE(menu->accessibleName(), QStringLiteral("메에뉴"));
-    QCOMPARE(menu->activeAction(), ui(form).gourl);
+    QCOMPARE(menu->activeAction(), m_fx.ui->gourl);
     QCOMPARE(menu->activeAction()->text(), QStringLiteral("주소접속"));
     // Only a session with the accessibility bus switched on carries the events (ctest's
     // tst_form1_menus_a11y).

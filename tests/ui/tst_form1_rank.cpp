@@ -49,13 +49,12 @@ void TestForm1Rank::cleanup()
 {
     while (QMessageBox *open = openMessageBox())
         open->done(QMessageBox::Ok);
-    m_fx.form.reset();
-    m_fx.site.reset();
+    m_fx.reset();
 }
 
 void TestForm1Rank::fill(const Rows &rows)
 {
-    thornvale::ResultModel *list = model(*m_fx.form);
+    thornvale::ResultModel *list = m_fx.model();
     list->clear();
     for (const auto &[nickname, server] : rows) {
         list->append(thornvale::toU16(QString::number(list->count())));
@@ -124,14 +123,14 @@ void TestForm1Rank::messages()
 
     Form1 &form = *m_fx.form;
     fill(rows);
-    ui(form).txtnick->setText(nickname);
-    ui(form).txtAdd->setText(server);
+    m_fx.ui->txtnick->setText(nickname);
+    m_fx.ui->txtAdd->setText(server);
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
-    ui(form).Command3->click();
+    m_fx.ui->Command3->click();
     QCOMPARE(runToEnd(finished), expected);
     QCOMPARE(finished.size(), 1);
-    QCOMPARE(ui(form).txtnick->text(), QStringLiteral("닉네임"));
-    QCOMPARE(ui(form).txtAdd->text(), QStringLiteral("서버명"));
+    QCOMPARE(m_fx.ui->txtnick->text(), QStringLiteral("닉네임"));
+    QCOMPARE(m_fx.ui->txtAdd->text(), QStringLiteral("서버명"));
     QCOMPARE(form.results().count(), rows.size());
 }
 
@@ -140,15 +139,15 @@ void TestForm1Rank::boxesReadAgainForEveryRow()
     Form1 &form = *m_fx.form;
     fill({ { QStringLiteral("A"), QStringLiteral("s") }, { QStringLiteral("B"), QStringLiteral("s") },
         { QStringLiteral("A"), QStringLiteral("s") } });
-    ui(form).txtnick->setText(QStringLiteral("A"));
-    ui(form).txtAdd->setText(QStringLiteral("s"));
+    m_fx.ui->txtnick->setText(QStringLiteral("A"));
+    m_fx.ui->txtAdd->setText(QStringLiteral("s"));
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
-    ui(form).Command3->click();
+    m_fx.ui->Command3->click();
 
     QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 5000);
     QCOMPARE(openMessageBox()->text(), QStringLiteral("0번에 있습니다."));
     // Changed while the first box is up: the rows after it are compared with the new text.
-    ui(form).txtnick->setText(QStringLiteral("B"));
+    m_fx.ui->txtnick->setText(QStringLiteral("B"));
     openMessageBox()->accept();
     QCOMPARE(runToEnd(finished), QStringList { QStringLiteral("1번에 있습니다.") });
 }
@@ -162,16 +161,16 @@ void TestForm1Rank::searchDuringMessageBox()
         rows << qMakePair(
             i % 10 == 0 ? QStringLiteral("A") : QStringLiteral("x%1").arg(i), QStringLiteral("s"));
     fill(rows);
-    ui(form).txtnick->setText(QStringLiteral("A"));
-    ui(form).txtAdd->setText(QStringLiteral("s"));
+    m_fx.ui->txtnick->setText(QStringLiteral("A"));
+    m_fx.ui->txtAdd->setText(QStringLiteral("s"));
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
     QSignalSpy searched(&form, &Form1::searchFinished);
-    ui(form).Command3->click();
+    m_fx.ui->Command3->click();
     QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 5000);
     QCOMPARE(openMessageBox()->text(), QStringLiteral("0번에 있습니다."));
 
     // A search replaces the list with one short row while the box is up.
-    ui(form).txtName->setText(QStringLiteral("Arin0"));
+    m_fx.ui->txtName->setText(QStringLiteral("Arin0"));
     form.Command1_Click();
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 1);
@@ -179,24 +178,24 @@ void TestForm1Rank::searchDuringMessageBox()
     openMessageBox()->accept();
     QCOMPARE(runToEnd(finished), QStringList {});
     QCOMPARE(finished.size(), 1);
-    QCOMPARE(ui(form).txtnick->text(), QStringLiteral("닉네임"));
+    QCOMPARE(m_fx.ui->txtnick->text(), QStringLiteral("닉네임"));
 }
 
 void TestForm1Rank::afterRealSearch()
 {
     Form1 &form = *m_fx.form;
     QSignalSpy searched(&form, &Form1::searchFinished);
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 100);
 
     // The number the message gives is the number the row shows.
     const sitesim::Character &c = sitesim::Roster().at(99);
-    ui(form).txtnick->setText(q(c.name));
-    ui(form).txtAdd->setText(q(c.server));
+    m_fx.ui->txtnick->setText(q(c.name));
+    m_fx.ui->txtAdd->setText(q(c.server));
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
-    ui(form).Command3->click();
-    QCOMPARE(runToEnd(finished), QStringList { cell(form, 99, 0) + QStringLiteral("번에 있습니다.") });
+    m_fx.ui->Command3->click();
+    QCOMPARE(runToEnd(finished), QStringList { m_fx.cell(99, 0) + QStringLiteral("번에 있습니다.") });
 }
 
 QTEST_MAIN(TestForm1Rank)

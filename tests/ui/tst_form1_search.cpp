@@ -45,8 +45,7 @@ void TestForm1Search::init()
 
 void TestForm1Search::cleanup()
 {
-    m_fx.form.reset();
-    m_fx.site.reset();
+    m_fx.reset();
 }
 
 QList<int> TestForm1Search::step(QChar s)
@@ -56,16 +55,16 @@ QList<int> TestForm1Search::step(QChar s)
     QSignalSpy finished(&form, &Form1::searchFinished);
     switch (s.unicode()) {
     case 'E':
-        QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+        QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
         break;
     case 'F':
-        ui(form).Command1->click();
+        m_fx.ui->Command1->click();
         break;
     case 'N':
-        ui(form).Command2->click();
+        m_fx.ui->Command2->click();
         break;
     case 'k':
-        QTest::keyClick(ui(form).txtName, Qt::Key_A);
+        QTest::keyClick(m_fx.ui->txtName, Qt::Key_A);
         return {};
     }
     if (!finished.wait(30000))
@@ -116,7 +115,7 @@ void TestForm1Search::entries()
             last = requested;
     }
     QCOMPARE(last, pages);
-    QCOMPARE(ui(*m_fx.form).Command1->isEnabled(), command1);
+    QCOMPARE(m_fx.ui->Command1->isEnabled(), command1);
     QCOMPARE(m_fx.form->pageCounter(), counter);
 }
 
@@ -140,21 +139,21 @@ void TestForm1Search::rowsNumberedAcrossPages()
     QFETCH(int, rows);
 
     Form1 &form = *m_fx.form;
-    ui(form).txtName->setText(name);
+    m_fx.ui->txtName->setText(name);
     for (const QChar s : steps)
         QCOMPARE(step(s).size(), 10);
 
     const std::vector<sitesim::Character> found = sitesim::Matches(name.toStdString());
-    QCOMPARE(rowCount(form), rows);
+    QCOMPARE(m_fx.rowCount(), rows);
     for (int r = 0; r < rows; ++r) {
         const sitesim::Character &c = found.at(std::size_t(firstCharacter + r));
-        QCOMPARE(cell(form, r, 0), QString::number(r));
-        QCOMPARE(cell(form, r, 1), q(c.name));
-        QCOMPARE(cell(form, r, 2), q(c.server));
-        QCOMPARE(cell(form, r, 3), QString::number(c.level));
-        QCOMPARE(cell(form, r, 4), q(c.job));
-        QCOMPARE(cell(form, r, 5), q(c.race));
-        QCOMPARE(cell(form, r, 6), q(m_fx.site->characterBase() + c.key));
+        QCOMPARE(m_fx.cell(r, 0), QString::number(r));
+        QCOMPARE(m_fx.cell(r, 1), q(c.name));
+        QCOMPARE(m_fx.cell(r, 2), q(c.server));
+        QCOMPARE(m_fx.cell(r, 3), QString::number(c.level));
+        QCOMPARE(m_fx.cell(r, 4), q(c.job));
+        QCOMPARE(m_fx.cell(r, 5), q(c.race));
+        QCOMPARE(m_fx.cell(r, 6), q(m_fx.site->characterBase() + c.key));
     }
     QCOMPARE(form.results().count(), rows);
 }
@@ -175,16 +174,16 @@ void TestForm1Search::keyPressResetsCounter()
     QFETCH(QString, textAfter);
 
     Form1 &form = *m_fx.form;
-    ui(form).txtName->setText(QStringLiteral("토른"));
+    m_fx.ui->txtName->setText(QStringLiteral("토른"));
     QCOMPARE(step(QLatin1Char('E')).size(), 10);
     QCOMPARE(form.pageCounter(), 10);
 
-    QTest::keyClick(ui(form).txtName, Qt::Key(key));
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key(key));
     QCOMPARE(form.pageCounter(), 0);
     QVERIFY(!form.isSearching());
     // The box still types the key.
-    QCOMPARE(ui(form).txtName->text(), textAfter);
-    QCOMPARE(rowCount(form), 23);
+    QCOMPARE(m_fx.ui->txtName->text(), textAfter);
+    QCOMPARE(m_fx.rowCount(), 23);
 }
 
 // Typing into the name box while a run is in flight ends the run: no page of the old name lands
@@ -198,24 +197,24 @@ void TestForm1Search::keyPressMidRunEndsIt()
     QSignalSpy pages(&form, &Form1::searchPageFinished);
     QSignalSpy finished(&form, &Form1::searchFinished);
 
-    ui(form).txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    m_fx.ui->txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(pages.wait(10000));
-    const int shown = rowCount(form);
+    const int shown = m_fx.rowCount();
     QCOMPARE(shown, 10);
 
     // Hangul arrives through the input method, as committed text.
     QInputMethodEvent typed;
     typed.setCommitString(QStringLiteral("달빛"));
-    QCoreApplication::sendEvent(ui(form).txtName, &typed);
-    QCOMPARE(ui(form).txtName->text(), QStringLiteral("토른달빛"));
+    QCoreApplication::sendEvent(m_fx.ui->txtName, &typed);
+    QCOMPARE(m_fx.ui->txtName->text(), QStringLiteral("토른달빛"));
     QVERIFY(!form.isSearching());
     QCOMPARE(form.pageCounter(), 0);
     QVERIFY(!pages.wait(1000));
     QCOMPARE(finished.size(), 0);
-    QCOMPARE(rowCount(form), shown);
+    QCOMPARE(m_fx.rowCount(), shown);
     for (int r = 0; r < shown; ++r)
-        QCOMPARE(cell(form, r, 0), QString::number(r));
+        QCOMPARE(m_fx.cell(r, 0), QString::number(r));
 }
 
 void TestForm1Search::failedPagesAreTold_data()
@@ -250,7 +249,7 @@ void TestForm1Search::failedPagesAreTold()
             m_fx.site->setFault(page, fault);
     }
     QSignalSpy finished(&form, &Form1::searchFinished);
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
 
     QMessageBox *box = openMessageBox();
@@ -262,7 +261,7 @@ void TestForm1Search::failedPagesAreTold()
     QCOMPARE(box->text(), message);
     QCOMPARE(box->icon(), QMessageBox::Warning);
     QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(rowCount(form), 10 * (10 - (faultPages == QList<int>{0} ? 10 : int(faultPages.size()))));
+    QCOMPARE(m_fx.rowCount(), 10 * (10 - (faultPages == QList<int>{0} ? 10 : int(faultPages.size()))));
     box->accept();
 }
 
@@ -285,27 +284,27 @@ void TestForm1Search::windowWorksDuringSlowSearch()
     QList<int> rowsAtPage;
     QList<bool> busyAtPage;
     connect(&form, &Form1::searchPageFinished, this, [&] {
-        rowsAtPage << rowCount(form);
-        busyAtPage << (ui(form).LV->viewport()->cursor().shape() == Qt::BusyCursor);
+        rowsAtPage << m_fx.rowCount();
+        busyAtPage << (m_fx.ui->LV->viewport()->cursor().shape() == Qt::BusyCursor);
     });
     QSignalSpy finished(&form, &Form1::searchFinished);
 
-    ui(form).txtName->clear();
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    m_fx.ui->txtName->clear();
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(form.isSearching());
-    QCOMPARE(ui(form).LV->viewport()->cursor().shape(), Qt::BusyCursor);
+    QCOMPARE(m_fx.ui->LV->viewport()->cursor().shape(), Qt::BusyCursor);
     ticker.start();
     QTRY_VERIFY_WITH_TIMEOUT(rowsAtPage.size() >= 1, 10000);
     // Typing into another box while the run is in flight.
-    QTest::keyClicks(ui(form).txtnick, QStringLiteral("xyz"));
-    QVERIFY(ui(form).txtnick->text().endsWith(QStringLiteral("xyz")));
+    QTest::keyClicks(m_fx.ui->txtnick, QStringLiteral("xyz"));
+    QVERIFY(m_fx.ui->txtnick->text().endsWith(QStringLiteral("xyz")));
     QVERIFY(form.isSearching());
 
     QVERIFY(finished.wait(30000));
     QVERIFY(ticksDuringRun > 0);
     QCOMPARE(rowsAtPage, (QList<int> { 10, 20, 30, 40, 50, 60, 70, 80, 90, 100 }));
     QCOMPARE(busyAtPage, QList<bool>(10, true));
-    QVERIFY(ui(form).LV->viewport()->cursor().shape() != Qt::BusyCursor);
+    QVERIFY(m_fx.ui->LV->viewport()->cursor().shape() != Qt::BusyCursor);
 }
 
 void TestForm1Search::newerSearchReplacesOlder()
@@ -315,22 +314,22 @@ void TestForm1Search::newerSearchReplacesOlder()
     QSignalSpy finished(&form, &Form1::searchFinished);
     QSignalSpy pages(&form, &Form1::searchPageFinished);
 
-    ui(form).txtName->setText(QStringLiteral("토른"));
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    m_fx.ui->txtName->setText(QStringLiteral("토른"));
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(pages.size() >= 1, 10000);
     QVERIFY(form.isSearching());
 
-    ui(form).txtName->setText(QStringLiteral("Arin"));
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    m_fx.ui->txtName->setText(QStringLiteral("Arin"));
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(finished.wait(30000));
 
     // Only one run finished, and only its rows are in the list.
     QCOMPARE(finished.size(), 1);
     const std::vector<sitesim::Character> arin = sitesim::Matches("Arin");
-    QCOMPARE(rowCount(form), int(arin.size()));
-    for (int r = 0; r < rowCount(form); ++r) {
-        QCOMPARE(cell(form, r, 0), QString::number(r));
-        QCOMPARE(cell(form, r, 1), q(arin[std::size_t(r)].name));
+    QCOMPARE(m_fx.rowCount(), int(arin.size()));
+    for (int r = 0; r < m_fx.rowCount(); ++r) {
+        QCOMPARE(m_fx.cell(r, 0), QString::number(r));
+        QCOMPARE(m_fx.cell(r, 1), q(arin[std::size_t(r)].name));
     }
     QCOMPARE(form.pageCounter(), 10);
     QVERIFY(!form.isSearching());

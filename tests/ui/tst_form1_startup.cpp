@@ -33,8 +33,7 @@ private:
 
 void TestForm1Startup::cleanup()
 {
-    m_fx.form.reset();
-    m_fx.site.reset();
+    m_fx.reset();
 }
 
 void TestForm1Startup::statusDecides_data()
@@ -83,8 +82,7 @@ void TestForm1Startup::statusDecides()
         // The program's own deadline, not one set for the test: start-up waits at most 5 s.
         m_fx.site->setStatusFault(sitesim::Fault::Hang);
     }
-    m_fx.form = std::make_unique<Form1>(config);
-    Form1 &form = *m_fx.form;
+    Form1 &form = m_fx.make(config);
 
     const QRegularExpression warning(
         QStringLiteral("^thornvale: cannot read the service status \\(.+\\); starting anyway$"));
@@ -102,7 +100,7 @@ void TestForm1Startup::statusDecides()
     }
     QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 10000);
     QCOMPARE(loaded.first().first().toBool(), open);
-    QCOMPARE(ui(form).Timer2->isActive(), open);
+    QCOMPARE(m_fx.ui->Timer2->isActive(), open);
     QVERIFY(!form.isVisible());
     QCOMPARE(form.pageCounter(), 1);
 }
@@ -135,7 +133,7 @@ void TestForm1Startup::closedServiceMessage()
     QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 5000);
     QCOMPARE(loaded.first().first().toBool(), false);
     QVERIFY(!form.isVisible());
-    QVERIFY(!ui(form).Timer2->isActive());
+    QVERIFY(!m_fx.ui->Timer2->isActive());
     QTRY_VERIFY(!openMessageBox());
 }
 
@@ -143,14 +141,14 @@ void TestForm1Startup::focusTimerTicksOnce()
 {
     QVERIFY(m_fx.start());
     Form1 &form = *m_fx.form;
-    QVERIFY(ui(form).Timer2->isActive());
+    QVERIFY(m_fx.ui->Timer2->isActive());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // The user wanders off before the tick; the tick brings the focus back once.
-    ui(form).Command2->setFocus();
-    QCOMPARE(form.focusWidget(), ui(form).Command2);
-    QTRY_COMPARE_WITH_TIMEOUT(form.focusWidget(), ui(form).txtName, 5000);
-    QVERIFY(!ui(form).Timer2->isActive());
+    m_fx.ui->Command2->setFocus();
+    QCOMPARE(form.focusWidget(), m_fx.ui->Command2);
+    QTRY_COMPARE_WITH_TIMEOUT(form.focusWidget(), m_fx.ui->txtName, 5000);
+    QVERIFY(!m_fx.ui->Timer2->isActive());
 }
 
 void TestForm1Startup::closingEndsWorkInFlight()
@@ -160,7 +158,7 @@ void TestForm1Startup::closingEndsWorkInFlight()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     m_fx.site->setLatency(std::chrono::milliseconds(300));
-    QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+    QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
     QVERIFY(form.isSearching());
 
     QSignalSpy closing(&form, &Form1::closing);
@@ -169,7 +167,7 @@ void TestForm1Startup::closingEndsWorkInFlight()
     QCOMPARE(closing.size(), 1);
     QVERIFY(!form.isVisible());
     QVERIFY(!form.isSearching());
-    QCOMPARE(ui(form).LV->viewport()->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(m_fx.ui->LV->viewport()->cursor().shape(), Qt::ArrowCursor);
     // Nothing of the run arrives after the close.
     QVERIFY(!pages.wait(1000));
 }
@@ -203,7 +201,7 @@ void TestForm1Startup::trayWithoutNotificationArea()
     const HideCounter counter(&form);
     const MessageLog log;
 
-    ui(form).menu2->trigger();
+    m_fx.triggerAction("menu2");
     QTRY_VERIFY(openMessageBox());
     QMessageBox *box = openMessageBox();
     QCOMPARE(box->text(), QStringLiteral("알림 영역이 없어 트레이 모드를 쓸 수 없습니다."));

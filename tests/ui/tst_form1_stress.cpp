@@ -29,18 +29,15 @@ const std::array<QString, 5> NamesWithRows = { QString(), QStringLiteral("토른
 
 class Driver final {
 public:
-    Driver(Form1 &form, sitesim::Server &site)
-        : m_form(form)
-        , m_site(site)
-        , m_txtName(control<QLineEdit>("txtName"))
-        , m_txtnick(control<QLineEdit>("txtnick"))
-        , m_txtAdd(control<QLineEdit>("txtAdd"))
-        , m_list(control<QTreeView>("LV"))
-        , m_menu(control<QMenu>("menu34"))
+    explicit Driver(Fixture &fx)
+        : m_fx(fx)
+        , m_form(*fx.form)
+        , m_site(*fx.site)
+        , m_ui(*fx.ui)
     {
     }
 
-    bool ready() const { return m_txtName && m_txtnick && m_txtAdd && m_list && m_menu; }
+    bool ready() const { return m_ui.txtName && m_ui.txtnick && m_ui.txtAdd && m_ui.LV && m_ui.menu34; }
 
     // One action drawn from the mix: searches for names with rows come often enough that many
     // runs end with a full list even though most are superseded early.
@@ -60,9 +57,9 @@ public:
         closeWhatIsOpen();
         switch (action) {
         case SearchName: {
-            QTest::mouseClick(m_txtName, Qt::LeftButton);
-            type(m_txtName, NamesWithRows[std::size_t(draw(0, int(NamesWithRows.size()) - 1))]);
-            QTest::keyClick(m_txtName, Qt::Key_Return);
+            QTest::mouseClick(m_ui.txtName, Qt::LeftButton);
+            type(m_ui.txtName, NamesWithRows[std::size_t(draw(0, int(NamesWithRows.size()) - 1))]);
+            QTest::keyClick(m_ui.txtName, Qt::Key_Return);
             if (awaitIt)
                 awaitRun();
             break;
@@ -74,35 +71,35 @@ public:
             type(anyBox(), ascii());
             break;
         case EnterName:
-            QTest::keyClick(m_txtName, draw(0, 1) ? Qt::Key_Return : Qt::Key_Enter);
+            QTest::keyClick(m_ui.txtName, draw(0, 1) ? Qt::Key_Return : Qt::Key_Enter);
             break;
         case EnterServer:
-            QTest::keyClick(m_txtAdd, Qt::Key_Return);
+            QTest::keyClick(m_ui.txtAdd, Qt::Key_Return);
             break;
         case RankLookup: {
             // Mostly a character the list shows, so its rank box comes up; else one of the roster.
-            const int rows = m_list->model()->rowCount();
+            const int rows = m_ui.LV->model()->rowCount();
             const sitesim::Character &other = sitesim::Roster()[std::size_t(draw(0, 40))];
             QString nickname = q(other.name);
             QString server = q(other.server);
             if (rows > 0 && draw(0, 3) > 0) {
                 const int row = draw(0, rows - 1);
-                nickname = m_list->model()->index(row, thornvale::ResultRow::Nickname).data().toString();
-                server = m_list->model()->index(row, thornvale::ResultRow::Server).data().toString();
+                nickname = m_ui.LV->model()->index(row, thornvale::ResultRow::Nickname).data().toString();
+                server = m_ui.LV->model()->index(row, thornvale::ResultRow::Server).data().toString();
             }
-            QTest::mouseClick(m_txtnick, Qt::LeftButton);
-            type(m_txtnick, nickname);
-            QTest::mouseClick(m_txtAdd, Qt::LeftButton);
-            type(m_txtAdd, server);
+            QTest::mouseClick(m_ui.txtnick, Qt::LeftButton);
+            type(m_ui.txtnick, nickname);
+            QTest::mouseClick(m_ui.txtAdd, Qt::LeftButton);
+            type(m_ui.txtAdd, server);
             if (draw(0, 1))
-                QTest::keyClick(m_txtAdd, Qt::Key_Return);
+                QTest::keyClick(m_ui.txtAdd, Qt::Key_Return);
             else
-                QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+                QTest::mouseClick(m_ui.Command3, Qt::LeftButton);
             break;
         }
         case ClickButton: {
-            static const std::array<const char *, 3> buttons = { "Command1", "Command2", "Command3" };
-            QTest::mouseClick(control<QPushButton>(buttons[std::size_t(draw(0, 2))]), Qt::LeftButton);
+            const std::array<QPushButton *, 3> buttons = { m_ui.Command1, m_ui.Command2, m_ui.Command3 };
+            QTest::mouseClick(buttons[std::size_t(draw(0, 2))], Qt::LeftButton);
             break;
         }
         case ClickBox:
@@ -110,23 +107,22 @@ public:
             break;
         case SelectRow:
             if (const auto at = anyRow())
-                QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, *at);
+                QTest::mouseClick(m_ui.LV->viewport(), Qt::LeftButton, {}, *at);
             break;
         case LeftDoubleClick:
             // The popup stays open until the next action meets it.
-            QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, anyRow().value_or(QPoint(30, 10)));
+            QTest::mouseDClick(m_ui.LV->viewport(), Qt::LeftButton, {}, anyRow().value_or(QPoint(30, 10)));
             break;
         case RightDoubleClick:
-            QTest::mouseDClick(m_list->viewport(), Qt::RightButton, {}, anyRow().value_or(QPoint(30, 10)));
+            QTest::mouseDClick(m_ui.LV->viewport(), Qt::RightButton, {}, anyRow().value_or(QPoint(30, 10)));
             break;
         case PopupItem: {
             if (const auto at = anyRow())
-                QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, *at);
-            if (!m_menu->isVisible())
+                QTest::mouseDClick(m_ui.LV->viewport(), Qt::LeftButton, {}, *at);
+            if (!m_ui.menu34->isVisible())
                 break;
-            const char *item = draw(0, 2) ? "cmdcmd" : "gourl";
-            control<QAction>(item)->trigger();
-            m_menu->hide();
+            m_fx.triggerAction(draw(0, 2) ? "cmdcmd" : "gourl");
+            m_ui.menu34->hide();
             break;
         }
         case SiteChange: {
@@ -165,8 +161,8 @@ public:
                 QTest::keyClick(box, Qt::Key_Escape);
             QCoreApplication::processEvents();
         }
-        if (m_menu->isVisible())
-            QTest::keyClick(m_menu, Qt::Key_Escape);
+        if (m_ui.menu34->isVisible())
+            QTest::keyClick(m_ui.menu34, Qt::Key_Escape);
     }
 
     void awaitRun()
@@ -178,12 +174,6 @@ public:
             m_stuckRuns++;
     }
 
-    template<typename T>
-    T *control(const char *name) const
-    {
-        return m_form.findChild<T *>(QString::fromLatin1(name));
-    }
-
     int stuckRuns() const { return m_stuckRuns; }
 
 private:
@@ -191,7 +181,7 @@ private:
 
     QLineEdit *anyBox()
     {
-        const std::array<QLineEdit *, 3> boxes = { m_txtName, m_txtnick, m_txtAdd };
+        const std::array<QLineEdit *, 3> boxes = { m_ui.txtName, m_ui.txtnick, m_ui.txtAdd };
         return boxes[std::size_t(draw(0, 2))];
     }
 
@@ -229,24 +219,21 @@ private:
     // A point inside a row the list holds now, scrolled into view.
     std::optional<QPoint> anyRow()
     {
-        const int rows = m_list->model()->rowCount();
+        const int rows = m_ui.LV->model()->rowCount();
         if (rows == 0)
             return std::nullopt;
-        const QModelIndex index = m_list->model()->index(draw(0, rows - 1), draw(0, 5));
-        m_list->scrollTo(index);
-        const QRect cell = m_list->visualRect(index);
-        if (!cell.isValid() || !m_list->viewport()->rect().contains(cell.center()))
+        const QModelIndex index = m_ui.LV->model()->index(draw(0, rows - 1), draw(0, 5));
+        m_ui.LV->scrollTo(index);
+        const QRect cell = m_ui.LV->visualRect(index);
+        if (!cell.isValid() || !m_ui.LV->viewport()->rect().contains(cell.center()))
             return std::nullopt;
         return cell.center();
     }
 
+    const Fixture &m_fx;
     Form1 &m_form;
     sitesim::Server &m_site;
-    QLineEdit *m_txtName;
-    QLineEdit *m_txtnick;
-    QLineEdit *m_txtAdd;
-    QTreeView *m_list;
-    QMenu *m_menu;
+    const Form1Controls &m_ui;
     std::mt19937 m_plan { 20240611u };   // which action comes next
     std::mt19937 m_random { 20240612u }; // everything within an action
     int m_stuckRuns = 0;
@@ -283,7 +270,7 @@ void TestForm1Stress::randomActions()
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
-    Driver driver(form, site);
+    Driver driver(fx);
     QVERIFY(driver.ready());
     for (int action = 0; action < 300; ++action)
         driver.act();
@@ -301,7 +288,7 @@ void TestForm1Stress::randomActions()
     // a typed letter.
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QLineEdit *txtName = driver.control<QLineEdit>("txtName");
+    QLineEdit *txtName = fx.ui->txtName;
     QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, txtName->mapTo(&form, txtName->rect().center()));
     QTRY_VERIFY(txtName->hasFocus());
     QTest::keyClick(form.windowHandle(), Qt::Key_X, {});

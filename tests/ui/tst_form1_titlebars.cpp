@@ -34,8 +34,7 @@ void TestForm1TitleBars::cleanup()
 {
     if (QMessageBox *box = openMessageBox())
         box->done(QMessageBox::Ok);
-    m_fx.form.reset();
-    m_fx.site.reset();
+    m_fx.reset();
 }
 
 void TestForm1TitleBars::blankTitleBars_data()
@@ -63,12 +62,12 @@ void TestForm1TitleBars::blankTitleBars()
         if (box == QLatin1String("failed"))
             m_fx.site->stop();
         QSignalSpy finished(&form, &Form1::searchFinished);
-        QTest::keyClick(ui(form).txtName, Qt::Key_Return);
+        QTest::keyClick(m_fx.ui->txtName, Qt::Key_Return);
         QVERIFY(finished.wait(30000));
         if (box == QLatin1String("rank")) {
-            ui(form).txtnick->setText(cell(form, 0, 1));
-            ui(form).txtAdd->setText(cell(form, 0, 2));
-            ui(form).Command3->click();
+            m_fx.ui->txtnick->setText(m_fx.cell(0, 1));
+            m_fx.ui->txtAdd->setText(m_fx.cell(0, 2));
+            m_fx.ui->Command3->click();
         }
     }
     QTRY_VERIFY_WITH_TIMEOUT(openMessageBox(), 10000);

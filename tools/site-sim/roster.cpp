@@ -64,9 +64,9 @@ std::string keyOf(std::size_t i)
     key = "c" + std::string(4 - key.size(), '0') + key;
     // Two anchors carry more than a bare key, as the site's own links sometimes do; the page
     // address keeps them and must still resolve.
-    if (i == 50)
+    if (i == kAddressWithSlash)
         key += "/";
-    else if (i == 51)
+    else if (i == kAddressWithQuery)
         key += "?tab=equip";
     return key;
 }

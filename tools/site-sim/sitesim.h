@@ -65,6 +65,14 @@ inline constexpr std::size_t kWith12Items = 1;
 inline constexpr std::size_t kWith5Items = 2;
 inline constexpr std::size_t kWith3Items = 3;
 inline constexpr std::size_t kWithNoItems = 4;
+// Roster indices of the first characters whose pages leave one part out or whose anchors carry
+// more than a bare key.
+inline constexpr std::size_t kWithoutTitle = 4;
+inline constexpr std::size_t kServerWithoutAt = 6;
+inline constexpr std::size_t kWithoutSubLine = 7;
+inline constexpr std::size_t kWithoutClass = 8;
+inline constexpr std::size_t kAddressWithSlash = 50;
+inline constexpr std::size_t kAddressWithQuery = 51;
 
 // The deterministic roster: names in Hangul, Latin letters and digits. The same on every run.
 const std::vector<Character> &Roster();
