@@ -177,6 +177,8 @@ void MusicStrip::navigate(const QUrl &address)
         // The engine has said why; a second try would meet the same machine.
         if (!m_view) {
             m_browserFailed = true;
+            m_reactivate = false;
+            m_pic1->window()->removeEventFilter(this);
             return;
         }
         m_view->setAccessibleName(m_pic1->accessibleName());

@@ -47,10 +47,10 @@ double contrastRatio(const QColor &a, const QColor &b)
 // but vanish. There each is lightened, hue and saturation kept, just far enough to be read.
 QColor gradeColourOn(const QColor &colour, const QColor &background)
 {
-    if (background.lightnessF() >= 0.5)
+    if (background.lightnessF() >= 0.5 || contrastRatio(colour, background) >= 4.5)
         return colour;
     QColor lighter = colour;
-    for (int lightness = colour.lightness(); lightness <= 255; ++lightness) {
+    for (int lightness = colour.lightness() + 1; lightness <= 255; ++lightness) {
         lighter = QColor::fromHsl(colour.hslHue(), colour.hslSaturation(), lightness);
         if (contrastRatio(lighter, background) >= 4.5)
             break;

@@ -88,7 +88,7 @@ Form1::Form1(SiteConfig config, QWidget *parent)
              static_cast<QObject *>(m_ui.txtAdd), static_cast<QObject *>(m_ui.LV),
              static_cast<QObject *>(m_ui.LV->viewport()) })
         watched->installEventFilter(this);
-    // Qt names a popup by nothing of its own; a screen reader says this when the menu opens.
+    // Qt gives a popup menu no accessible name; a screen reader announces this one by its title.
     m_ui.menu34->setAccessibleName(m_ui.menu34->title());
 }
 
