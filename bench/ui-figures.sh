@@ -8,7 +8,10 @@
 #      search from Enter to searchFinished, the first music choice's longest event-loop stall;
 #      resident memory idle, after 10 and after 100 searches, after the first music choice, and
 #      with 8 pop-ups open and after closing them (the browser's helper processes apart); then the
-#      connections site-sim accepted.
+#      connections site-sim accepted;
+#   3. the same probe against site-sim's amplifying server (every field of ten 15.5 MiB pages
+#      running to the page's end): the longest stalls of the search, of a click on its row and of
+#      a character page of that kind, and the peak resident memory.
 # The program's start-up aims at no more than 1.35 times the plain window's, its idle memory at no
 # more than 55 MiB.
 set -euo pipefail
@@ -81,3 +84,8 @@ echo "in the window (bench/uiprobe.cpp), site-sim adding $latency ms to every re
     { cat "$logs/probe-err" >&2; exit 1; }
 kill -INT "${pids[-1]}"; wait "${pids[-1]}" || true
 echo "  site-sim: $(grep -o '[0-9]* connections, [0-9]* requests' "$logs/sim")"
+
+start_sim "$((probe_port + 1))" 0 "$logs/sim-amplify"
+echo "in the window against an amplifying server:"
+"$build/bench/thornvale-uiprobe" --amplify --base "http://127.0.0.1:$((probe_port + 1))" 2>"$logs/probe-err" ||
+    { cat "$logs/probe-err" >&2; exit 1; }

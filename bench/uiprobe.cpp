@@ -6,6 +6,9 @@
 //   - the first music choice (the browser module loaded then): the longest event-loop stall until
 //     its page has loaded, and resident memory after it,
 //   - resident memory with the 8 pop-ups a page may open, and after they were closed again.
+// With --amplify it measures a hostile server instead: ten 15.5 MiB result pages whose fields run
+// to their ends, a click on the row they give, and a character page of the same kind; for each the
+// longest event-loop stall, and the peak resident memory (VmHWM) afterwards.
 // Run it under Xvfb; bench/ui-figures.sh starts site-sim with the latency to use. Like the
 // program it links no QtWebEngine library: the music module brings it, from the build tree's
 // module folder, which the probe is built knowing.
@@ -19,6 +22,8 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QTreeView>
 #include <QStringList>
 #include <QTimer>
 
@@ -31,26 +36,33 @@
 #include "shell/musicstrip.h"
 #include "shell/programicon.h"
 #include "ui/form1.h"
+#include "ui/resultmodel.h"
 
 using namespace thornvale;
 
 namespace {
 
-long vmRssKiB(const QString &statusFile)
+// A "kB" field of a /proc/<pid>/status file: "VmRSS:", "VmHWM:".
+long statusKiB(const QString &statusFile, const QByteArray &field = QByteArrayLiteral("VmRSS:"))
 {
     QFile status(statusFile);
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
     }
     return -1;
 }
 
 long rssKiB()
 {
-    return vmRssKiB(QStringLiteral("/proc/self/status"));
+    return statusKiB(QStringLiteral("/proc/self/status"));
+}
+
+long peakRssKiB()
+{
+    return statusKiB(QStringLiteral("/proc/self/status"), QByteArrayLiteral("VmHWM:"));
 }
 
 // The browser's helper processes: its renderers are forked from its zygote, not from us, so the
@@ -74,7 +86,7 @@ long childrenRssKiB()
         while (!ancestor.isEmpty() && ancestor != "0" && ancestor != self)
             ancestor = parentOf.value(ancestor);
         if (ancestor == self)
-            total += std::max(0L, vmRssKiB(QStringLiteral("/proc/%1/status").arg(QLatin1StringView(it.key()))));
+            total += std::max(0L, statusKiB(QStringLiteral("/proc/%1/status").arg(QLatin1StringView(it.key()))));
     }
     return total;
 }
@@ -142,7 +154,9 @@ int main(int argc, char *argv[])
                                   QStringLiteral("http://127.0.0.1:18080"));
     const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("name to search"), QStringLiteral("NAME"),
                                   QString());
-    parser.addOptions({base, name});
+    const QCommandLineOption amplify(QStringLiteral("amplify"),
+                                     QStringLiteral("measure site-sim's amplifying server instead"));
+    parser.addOptions({base, name, amplify});
     parser.addHelpOption();
     parser.process(app);
 
@@ -151,6 +165,8 @@ int main(int argc, char *argv[])
     config.searchBase = toU16(b);
     config.characterBase = toU16(b + QStringLiteral("/characters/"));
     config.statusUrl = toU16(b + QStringLiteral("/status"));
+    if (parser.isSet(amplify))
+        config.searchBase = toU16(b + QStringLiteral("/hostile/amplify"));
     config.musicUrls = {toU16(b + QStringLiteral("/music3")), toU16(b + QStringLiteral("/music2")),
                         toU16(b + QStringLiteral("/music1"))};
 
@@ -176,6 +192,40 @@ int main(int argc, char *argv[])
     StallMeter meter;
     PageWatch watch;
 
+    // The hostile server: the search is done; a click on its row, then a character page of the
+    // same kind, each measured as it stalls the loop.
+    auto *list = window.findChild<QTreeView *>(QStringLiteral("LV"));
+    const std::function<void()> amplifiedSearchFinished = [&] {
+        report("amplifying server: 10-page search", double(clock.nsecsElapsed()) / 1e6, "ms");
+        report("  longest event-loop stall during it", double(meter.stop()), "ms");
+        report("  rows", window.results().count(), "");
+        report("  peak RSS so far", double(peakRssKiB()) / 1024.0, "MiB");
+        meter.start();
+        const QRect row = list->visualRect(list->model()->index(0, 1));
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent click(type, row.center(), list->viewport()->mapToGlobal(row.center()), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(list->viewport(), &click);
+        }
+        QTimer::singleShot(1000, [&] {
+            report("  a click on its row: longest stall", double(meter.stop()), "ms");
+            auto *model = qobject_cast<ResultModel *>(list->model());
+            model->append(u"1");
+            model->setLastCell(ResultRow::Address, toU16(b + QStringLiteral("/hostile/amplify/character")));
+            list->selectionModel()->select(model->index(model->rowCount() - 1, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            meter.start();
+            clock.restart();
+            window.findChild<QAction *>(QStringLiteral("cmdcmd"))->trigger();
+        });
+    };
+    QObject::connect(&window, &Form1::detailFinished, [&] {
+        report("amplifying character page: detail view", double(clock.nsecsElapsed()) / 1e6, "ms");
+        report("  longest event-loop stall during it", double(meter.stop()), "ms");
+        report("  peak RSS so far", double(peakRssKiB()) / 1024.0, "MiB");
+        window.close();
+    });
+
     QObject::connect(&window, &Form1::loadFinished, [&](bool open) {
         if (!open) {
             std::fprintf(stderr, "the status check says closed\n");
@@ -193,6 +243,10 @@ int main(int argc, char *argv[])
     });
     QObject::connect(&window, &Form1::searchFinished, [&] {
         ++searches;
+        if (parser.isSet(amplify)) {
+            amplifiedSearchFinished();
+            return;
+        }
         if (searches == 1) {
             report("10-page search, Enter to searchFinished", double(clock.nsecsElapsed()) / 1e6, "ms");
             report("  longest event-loop stall during it", double(meter.stop()), "ms");

@@ -4,7 +4,7 @@
 
 #include "net/sitefetch.h"
 #include "qtbridge/qtbridge.h"
-#include "search/resultpage.h"
+#include "search/reporttext.h"
 #include "textout.h"
 
 namespace thornvale::cli {
@@ -27,19 +27,13 @@ void CliSearchHost::pageFinished(const PageReport &report)
     ++m_pages;
     if (m_progress)
         writeErr(QStringLiteral("\r\x1b[K%1/%2 페이지").arg(m_pages).arg(SearchPages::PagesPerRun));
-    QStringList problems;
-    if (report.outcome == PageReport::Outcome::FetchFailed) {
+    if (report.outcome == PageReport::Outcome::FetchFailed)
         ++m_fetchFailures;
-        problems << QStringLiteral("fetch failed: %1").arg(safe(toQString(report.error)));
-    } else if (report.outcome == PageReport::Outcome::NoHeading) {
-        problems << QStringLiteral("no heading marker (the site's layout may have changed)");
-    }
-    if (report.rowsDropped > 0)
-        problems << QStringLiteral("%1 rows past the first %2 dropped").arg(report.rowsDropped).arg(MaxRowsPerPage);
-    if (m_progress && !problems.isEmpty())
+    const std::vector<std::u16string> lines = PageReportLines(report);
+    if (m_progress && !lines.empty())
         writeErr(QStringLiteral("\r\x1b[K"));
-    for (const QString &problem : problems)
-        writeErr(QStringLiteral("page %1: %2 (%3)\n").arg(report.page).arg(problem, safe(toQString(report.address))));
+    for (const std::u16string &line : lines)
+        writeErr(toQString(line) + u'\n');
 }
 
 void CliSearchHost::runFinished()

@@ -18,7 +18,9 @@
 #include "net/sitefetch.h"
 #include "qtbridge/qtbridge.h"
 #include "search/characterpage.h"
+#include "search/controltext.h"
 #include "search/ranklookup.h"
+#include "search/reporttext.h"
 #include "search/resultpage.h"
 #include "search/servicestatus.h"
 #include "search/urlencode.h"
@@ -83,12 +85,23 @@ QStringList cellsOf(const ResultRow &row)
     return cells;
 }
 
+// A text as JSON carries it: exactly as read, but for lone surrogates, which would come out as
+// "\ud800" escapes that strict readers refuse.
+QString jsonText(std::u16string_view text)
+{
+    return toQString(wellFormed(text));
+}
+
 void printSearch(const Options &opt, const ResultTable &list, std::int32_t counter)
 {
     if (opt.json) {
         QJsonArray rows;
-        for (const ResultRow &row : list.rows())
-            rows.append(QJsonArray::fromStringList(cellsOf(row)));
+        for (const ResultRow &row : list.rows()) {
+            QJsonArray cells;
+            for (const auto &c : row.cells)
+                cells.append(jsonText(c));
+            rows.append(cells);
+        }
         const QJsonObject root{{QStringLiteral("pageCounter"), counter}, {QStringLiteral("rows"), rows}};
         writeOut(QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact)) + u'\n');
         return;
@@ -105,7 +118,7 @@ void printSearch(const Options &opt, const ResultTable &list, std::int32_t count
 
 QJsonValue optionalText(const std::optional<std::u16string> &text)
 {
-    return text ? QJsonValue(toQString(*text)) : QJsonValue(QJsonValue::Null);
+    return text ? QJsonValue(jsonText(*text)) : QJsonValue(QJsonValue::Null);
 }
 
 void printDetail(const Options &opt, const CharacterDetail &d)
@@ -117,7 +130,7 @@ void printDetail(const Options &opt, const CharacterDetail &d)
                                      {QStringLiteral("grade"), optionalText(item.grade)}});
         QJsonArray sub;
         for (const auto &part : d.subParts)
-            sub.append(toQString(part));
+            sub.append(jsonText(part));
         const QJsonObject root{{QStringLiteral("items"), items},
                                {QStringLiteral("title"), optionalText(d.title)},
                                {QStringLiteral("server"), optionalText(d.server)},
@@ -212,25 +225,23 @@ Outcome rankCommand(Session &s)
 
 Outcome detailCommand(Session &s)
 {
-    const auto print = [&s](const net::FetchResult &r) {
+    const auto print = [&s](const PageBody &body) {
         const QString &address = s.args[0];
-        if (!r.ok) {
+        if (!body.text) {
             // An empty result would read as a character without equipment.
-            writeErr(QStringLiteral("detail: fetch failed: %1 (%2)\n").arg(safe(r.error), safe(address)));
+            writeErr(QStringLiteral("detail: fetch failed: %1 (%2)\n")
+                         .arg(toQString(LoggedText(body.error)), toQString(LoggedText(view(address)))));
             s.exitCode = ExitUnreadable;
         } else {
-            const CharacterDetail detail = ParseCharacterPage(view(r.text));
-            if (detail.itemsDropped > 0)
-                writeErr(QStringLiteral("detail: %1 item blocks past the first %2 dropped (%3)\n")
-                             .arg(detail.itemsDropped)
-                             .arg(MaxItemsPerPage)
-                             .arg(safe(address)));
+            const CharacterDetail detail = ParseCharacterPage(*body.text);
+            for (const std::u16string &line : DetailReportLines(detail, view(address)))
+                writeErr(QStringLiteral("detail: ") + toQString(line) + u'\n');
             printDetail(s.opt, detail);
         }
         QCoreApplication::quit();
     };
-    net::FetchHandle *handle = s.fetcher().FetchPage(s.args[0]);
-    QObject::connect(handle, &net::FetchHandle::finished, QCoreApplication::instance(), print);
+    net::FetchPageBody(s.fetcher(), s.args[0], QCoreApplication::instance(), print,
+                       net::StatusPolicy::ErrorStatusFails);
     return std::nullopt;
 }
 
@@ -376,7 +387,8 @@ QString helpDescription()
                          "  2  A usage error.\n"
                          "  3  The site could not be read: status \"unknown\"; a search or rank page\n"
                          "     that could not be fetched (the rows that came are printed); detail\n"
-                         "     whose page could not be fetched (nothing is printed).");
+                         "     whose page could not be fetched or came with an HTTP error status\n"
+                         "     (nothing is printed).");
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "music/form2.h"
 
 #include "music/musicpage.h"
+#include "music/pagewatch.h"
+#include "music/viewguard.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -82,6 +84,9 @@ Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
     auto *page = new MusicPage(profile, m_wb);
     m_wb->setObjectName(QStringLiteral("WB"));
     m_wb->setPage(page);
+    guardView(m_wb);
+    // Only watched: a pop-up takes no choices, but may grow or share a process that does.
+    new PageWatch(m_wb);
     m_wb->setGeometry(QRect(QPoint(0, 0), kBrowserSize));
     connect(page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
 

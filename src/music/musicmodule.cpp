@@ -1,9 +1,13 @@
 // The music module: the strip's browser `WB` and its `Form2` pop-ups, with all of QtWebEngine
 // behind them. The program loads this plugin on the first music choice (shell/musicstrip.cpp).
 
+#include "music/engineflags.h"
 #include "music/form2.h"
 #include "music/musicengine.h"
 #include "music/musicpage.h"
+#include "music/musicprofile.h"
+#include "music/pagewatch.h"
+#include "music/viewguard.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -126,15 +130,17 @@ public:
 
     QWidget *createBrowser(QWidget *pic1, const QIcon &popupIcon) override
     {
-        // The default profile keeps nothing on disk; without this the GL shaders of the browser
-        // would still be cached under the user's home. Read when the first view starts.
+        // Nothing of the browser goes under the user's home; without this its GL shaders would
+        // still be cached there. Read when the first view starts.
         QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+        silenceEngineLog();
         if (!ensureShareContext()) {
             qWarning("thornvale: music unavailable: no OpenGL context can be made for the browser");
             return nullptr;
         }
-        QWebEngineProfile *profile = QWebEngineProfile::defaultProfile();
-        MusicPage::guardProfile(profile);
+        QWebEngineProfile *profile = musicProfile();
+        if (!profile)
+            return nullptr;
         auto *view = new QWebEngineView(pic1);
         view->setObjectName(QStringLiteral("WB"));
         auto *page = new MusicPage(profile, view, PopupOpener(profile, popupIcon));
@@ -142,6 +148,8 @@ public:
         // without a click.
         page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
         view->setPage(page);
+        guardView(view);
+        new PageWatch(view);
         view->setGeometry(kBrowserGeometry);
         view->show();
         return view;
@@ -149,8 +157,9 @@ public:
 
     void navigate(QWidget *browser, const QUrl &address) override
     {
-        if (auto *view = qobject_cast<QWebEngineView *>(browser))
-            view->load(address);
+        auto *view = qobject_cast<QWebEngineView *>(browser);
+        if (PageWatch *watch = view ? PageWatch::of(view) : nullptr)
+            watch->load(address);
     }
 
     QList<QWidget *> popups() const override

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QMetaEnum>
 #include <QSet>
+#include <QWebEngineCertificateError>
 #include <QWebEngineClientCertificateSelection>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFileSystemAccessRequest>
@@ -117,6 +118,13 @@ MusicPage::MusicPage(QWebEngineProfile *profile, QObject *parent, WindowOpener o
                 selection.selectNone();
                 reportRefusal(QStringLiteral("%1 was given no client certificate").arg(originOf(selection.host())));
             });
+    // Refused outright, as a browser would before the user's say; the engine's own lines about it
+    // are silenced (engineflags.h), so this is the only one.
+    connect(this, &QWebEnginePage::certificateError, this, [](const QWebEngineCertificateError &error) {
+        QWebEngineCertificateError refused = error;
+        refused.rejectCertificate();
+        reportRefusal(QStringLiteral("%1 has a certificate that was not accepted").arg(originOf(error.url())));
+    });
     // An authenticator left empty cancels the request.
     connect(this, &QWebEnginePage::authenticationRequired, this, [](const QUrl &url, QAuthenticator *) {
         reportRefusal(QStringLiteral("%1 was given no password").arg(originOf(url)));

@@ -78,7 +78,8 @@ QString padShortEscapes(const QString &address)
 
 // --- FetchHandle -------------------------------------------------------------------------------
 
-FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout, qint64 maxBody)
+FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout,
+                         std::chrono::milliseconds headerTimeout, qint64 maxBody)
     : m_reply(reply)
     , m_maxBody(maxBody)
 {
@@ -95,15 +96,35 @@ FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout
     });
     m_timer->start(timeout);
 
+    // Only where it ends before the overall deadline does the header phase need a timer of its own.
+    if (headerTimeout < timeout) {
+        m_headerTimer = new QTimer(this);
+        m_headerTimer->setSingleShot(true);
+        connect(m_headerTimer, &QTimer::timeout, this, [this, headerTimeout] {
+            const QString reason =
+                QStringLiteral("no answer headers within %1").arg(describeDuration(headerTimeout));
+            finish(FetchResult::failed(FetchFailure::TimedOut, reason));
+        });
+        m_headerTimer->start(headerTimeout);
+        // A redirect is a new request, with a header phase of its own.
+        connect(reply, &QNetworkReply::redirected, m_headerTimer, qOverload<>(&QTimer::start));
+    }
+
     connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
         if (!m_reply)
             return;
+        // Qt's parser gives up on an answer past its limit of header lines and announces it with
+        // its status and none of its headers, then waits for ever; any real answer has some.
+        if (m_headerTimer && !m_reply->rawHeaderPairs().isEmpty())
+            m_headerTimer->stop();
         bool ok = false;
         const qint64 declared = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
         if (ok && declared > m_maxBody)
             finish(tooLarge(m_maxBody));
     });
     connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
+        if (m_headerTimer && received > 0)
+            m_headerTimer->stop();
         if (received > m_maxBody || (m_reply && m_reply->bytesAvailable() > m_maxBody))
             finish(tooLarge(m_maxBody));
     });
@@ -127,12 +148,19 @@ void FetchHandle::releaseReply()
     m_reply = nullptr;
 }
 
+void FetchHandle::stopTimers()
+{
+    if (m_timer)
+        m_timer->stop();
+    if (m_headerTimer)
+        m_headerTimer->stop();
+}
+
 void FetchHandle::abort()
 {
     m_aborted = true;
     m_done = true;
-    if (m_timer)
-        m_timer->stop();
+    stopTimers();
     releaseReply();
     deleteLater();
 }
@@ -142,8 +170,7 @@ void FetchHandle::finish(FetchResult result)
     if (m_done)
         return;
     m_done = true;
-    if (m_timer)
-        m_timer->stop();
+    stopTimers();
     releaseReply();
     // Delivered from the event loop, never from inside a reply's signal or from FetchPage()
     // itself, so the receiver may delete anything it likes, the fetcher included.
@@ -230,7 +257,7 @@ FetchHandle *PageFetcher::FetchPage(const QString &address)
     const QString scheme = url.scheme();
     // The manager would also read file: and qrc: addresses, which a page's link could name.
     if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty()) {
-        auto *handle = new FetchHandle(nullptr, m_timeout, m_maxBody);
+        auto *handle = new FetchHandle(nullptr, m_timeout, m_headerTimeout, m_maxBody);
         handle->setParent(this);
         // The caller reports the address with the failure; naming it here too would say it twice.
         handle->finish(
@@ -245,7 +272,7 @@ FetchHandle *PageFetcher::FetchPage(const QString &address)
     // check at our cap keeps that guard without refusing any page the cap allows.
     request.setDecompressedSafetyCheckThreshold(m_maxBody);
     QNetworkReply *reply = m_manager->get(request);
-    auto *handle = new FetchHandle(reply, m_timeout, m_maxBody);
+    auto *handle = new FetchHandle(reply, m_timeout, m_headerTimeout, m_maxBody);
     handle->setParent(this);
     return handle;
 }

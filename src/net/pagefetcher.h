@@ -63,14 +63,17 @@ Q_SIGNALS:
 
 private:
     friend class PageFetcher;
-    FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout, qint64 maxBody);
+    FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout, std::chrono::milliseconds headerTimeout,
+                qint64 maxBody);
     void finish(FetchResult result);
     void onFinished();
+    void stopTimers();
     // Detaches, stops and lets go of the reply, if there still is one.
     void releaseReply();
 
     QPointer<QNetworkReply> m_reply;
     QTimer *m_timer = nullptr;
+    QTimer *m_headerTimer = nullptr;
     qint64 m_maxBody;
     bool m_done = false;
     bool m_aborted = false;
@@ -89,6 +92,10 @@ class PageFetcher final : public QObject {
 
 public:
     static constexpr std::chrono::milliseconds DefaultTimeout{30000};
+    // From the request (or a redirect) to the answer's headers. Qt's header parser gives up on a
+    // response with too many header lines without failing the reply, which would then wait out the
+    // whole deadline; a live server has its headers out long before this.
+    static constexpr std::chrono::milliseconds DefaultHeaderTimeout{10000};
     static constexpr qint64 DefaultMaxBody = 16 * 1024 * 1024;
     static constexpr int MaxRedirects = 10;
 
@@ -96,6 +103,7 @@ public:
     ~PageFetcher() override;
 
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    void setHeaderTimeout(std::chrono::milliseconds timeout) { m_headerTimeout = timeout; }
     void setMaxBody(qint64 bytes) { m_maxBody = bytes; }
 
     // GET the address. Only absolute http and https addresses are fetched; anything else
@@ -105,6 +113,7 @@ public:
 private:
     QNetworkAccessManager *m_manager;
     std::chrono::milliseconds m_timeout = DefaultTimeout;
+    std::chrono::milliseconds m_headerTimeout = DefaultHeaderTimeout;
     qint64 m_maxBody = DefaultMaxBody;
 };
 

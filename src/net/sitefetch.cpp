@@ -7,19 +7,22 @@
 
 namespace thornvale::net {
 
-PageBody ToPageBody(const FetchResult &result)
+PageBody ToPageBody(const FetchResult &result, StatusPolicy policy)
 {
+    if (result.ok && policy == StatusPolicy::ErrorStatusFails && IsHttpErrorStatus(result.httpStatus))
+        return {std::nullopt, FailureCause(FetchFailure::HttpError, result.httpStatus), FetchFailure::HttpError,
+                result.httpStatus};
     if (result.ok)
-        return {toU16(result.text), {}, FetchFailure::None};
-    return {std::nullopt, toU16(result.error), result.failure};
+        return {toU16(result.text), {}, FetchFailure::None, result.httpStatus};
+    return {std::nullopt, toU16(result.error), result.failure, result.httpStatus};
 }
 
 AbortFetch FetchPageBody(PageFetcher &fetcher, const QString &address, QObject *context,
-                         std::function<void(PageBody)> done)
+                         std::function<void(PageBody)> done, StatusPolicy policy)
 {
     FetchHandle *handle = fetcher.FetchPage(address);
     QObject::connect(handle, &FetchHandle::finished, context,
-                     [done = std::move(done)](const FetchResult &result) { done(ToPageBody(result)); });
+                     [done = std::move(done), policy](const FetchResult &result) { done(ToPageBody(result, policy)); });
     return [handle = QPointer<FetchHandle>(handle)] {
         if (handle)
             handle->abort();

@@ -1,28 +1,22 @@
 #include "search/characterpage.h"
 
+#include "search/fieldbound.h"
 #include "search/splitpick.h"
 
 namespace thornvale {
 
 namespace {
 
-std::optional<std::u16string> Owned(std::optional<Text> text)
-{
-    if (!text)
-        return std::nullopt;
-    return std::u16string(*text);
-}
-
 // The header of a block is all that names and grades are looked for in: the tooltip after the box
 // marker repeats strong tags and grade words of other items, and must not be picked by mistake.
-EquipmentEntry ParseItemBlock(Text block)
+EquipmentEntry ParseItemBlock(Text block, FieldBounds &bounds)
 {
     // An empty block (two item markers back to back) has no piece 0, so its chain breaks here and
     // the entry stays absent rather than borrowing text from its neighbour.
     const Text header = Piece(block, charmarkers::Box, 0).value_or(Text{});
     return EquipmentEntry{
-        Owned(Between(header, charmarkers::NameStart, charmarkers::TagEnd)),
-        Owned(Between(header, charmarkers::GradeStart, charmarkers::TagEnd)),
+        bounds.text(Between(header, charmarkers::NameStart, charmarkers::TagEnd)),
+        bounds.text(Between(header, charmarkers::GradeStart, charmarkers::TagEnd)),
     };
 }
 
@@ -33,6 +27,7 @@ CharacterDetail ParseCharacterPage(std::u16string_view page)
     using namespace charmarkers;
 
     CharacterDetail detail;
+    FieldBounds bounds;
 
     // Everything outside the region (page header, footer, scripts) is never looked at, so a
     // marker-like text in a navigation bar cannot leak into the panel.
@@ -45,11 +40,11 @@ CharacterDetail ParseCharacterPage(std::u16string_view page)
         detail.itemsDropped = blocks.occurrences() - (blocks.pieceCount() - 1);
         detail.items.reserve(blocks.pieceCount() - 1);
         for (std::size_t k = 1; k < blocks.pieceCount(); ++k)
-            detail.items.push_back(ParseItemBlock(blocks.piece(k).value_or(Text{})));
+            detail.items.push_back(ParseItemBlock(blocks.piece(k).value_or(Text{}), bounds));
     }
 
-    detail.title = Owned(Between(region, TitleStart, SpanEnd));
-    detail.server = Owned(Between(region, ServerStart, SpanEnd));
+    detail.title = bounds.text(Between(region, TitleStart, SpanEnd));
+    detail.server = bounds.text(Between(region, ServerStart, SpanEnd));
 
     const Text subLine = Between(region, SubLineStart, SubLineEnd).value_or(Text{});
     for (std::size_t j = 1; j <= detail.subParts.size(); ++j) {
@@ -57,10 +52,11 @@ CharacterDetail ParseCharacterPage(std::u16string_view page)
         if (!span)
             continue;
         if (const std::optional<Text> part = Piece(*span, SpanEnd, 0))
-            detail.subParts[j - 1] = std::u16string(*part);
+            detail.subParts[j - 1] = bounds.text(*part);
     }
 
-    detail.job = Owned(Between(region, ClassStart, ClassEnd));
+    detail.job = bounds.text(Between(region, ClassStart, ClassEnd));
+    detail.fieldsCut = bounds.fieldsCut();
     return detail;
 }
 

@@ -27,6 +27,7 @@ struct CharacterDetail {
     std::array<std::u16string, 3> subParts; // level, race, expedition; never absent
     std::optional<std::u16string> job;
     std::size_t itemsDropped = 0; // item blocks past MaxItemsPerPage
+    std::size_t fieldsCut = 0;    // texts cut to MaxFieldLength (fieldbound.h)
 
     bool operator==(const CharacterDetail &) const = default;
 };
@@ -50,7 +51,8 @@ inline constexpr std::u16string_view ClassEnd = u"</strong";
 inline constexpr std::u16string_view Separator = u" | ";
 } // namespace charmarkers
 
-// Scrapes a character page. Pure; an unavailable body is passed as the empty text.
+// Scrapes a character page. Pure; an unavailable body is passed as the empty text. Every text is
+// bounded as fieldbound.h says.
 CharacterDetail ParseCharacterPage(std::u16string_view page);
 
 // The level line of the panel: part 1, " | ", part 2, " | ", part 3, whatever the parts hold.

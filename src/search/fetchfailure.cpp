@@ -4,9 +4,11 @@
 
 namespace thornvale {
 
-std::u16string_view FailureCause(FetchFailure failure)
+std::u16string FailureCause(FetchFailure failure, int httpStatus)
 {
     switch (failure) {
+    case FetchFailure::HttpError:
+        return u"서버가 오류로 답했습니다 (HTTP " + Decimal(httpStatus) + u").";
     case FetchFailure::Unreachable:
         return u"서버에 연결할 수 없습니다.";
     case FetchFailure::TimedOut:
@@ -33,10 +35,10 @@ std::u16string SearchFailureMessage(int failedPages, FetchFailure first)
     return text;
 }
 
-std::u16string DetailFailureMessage(FetchFailure failure)
+std::u16string DetailFailureMessage(FetchFailure failure, int httpStatus)
 {
     std::u16string text = u"캐릭터 정보를 받지 못했습니다.\r\n";
-    text += FailureCause(failure);
+    text += FailureCause(failure, httpStatus);
     return text;
 }
 

@@ -1,17 +1,13 @@
 #include "search/resultpage.h"
 
 #include "search/decimal.h"
+#include "search/fieldbound.h"
 #include "search/splitpick.h"
 #include "search/urlencode.h"
 
 namespace thornvale {
 
 namespace {
-
-std::u16string textOf(std::optional<Text> piece)
-{
-    return piece ? std::u16string(*piece) : std::u16string();
-}
 
 // Piece 0 of a piece: the text up to the first end marker. Missing when the piece is.
 std::optional<Text> upTo(std::optional<Text> piece, Text end)
@@ -32,7 +28,7 @@ std::optional<std::u16string_view> ResultSection(std::u16string_view page)
 }
 
 std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase,
-                                      std::size_t *dropped)
+                                      ScrapeCounts *counts)
 {
     std::u16string anchor(markers::AnchorOpen);
     anchor += characterBase;
@@ -43,44 +39,46 @@ std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16strin
     const SplitText anchors(section, anchor, MaxRowsPerPage);
     const SplitText cards(section, markers::Card, MaxRowsPerPage);
 
-    if (dropped)
-        *dropped = levels.occurrences() - (levels.pieceCount() > 0 ? levels.pieceCount() - 1 : 0);
+    FieldBounds bounds;
+    const auto textOf = [&bounds](std::optional<Text> piece) { return bounds.text(piece.value_or(Text{})); };
+    // The level markers kept give the rows: one piece before the first, none at all for an empty
+    // section.
+    const std::size_t n = levels.pieceCount() > 1 ? levels.pieceCount() - 1 : 0;
     std::vector<ScrapedRow> rows;
-    if (levels.pieceCount() < 2)
-        return rows;
-    const std::size_t n = levels.pieceCount() - 1;
     rows.reserve(n);
     for (std::size_t j = 1; j <= n; ++j) {
         ScrapedRow row;
         const auto block = upTo(levels.piece(j), markers::LevelBlockEnd);
         if (block) {
-            const SplitText spans(*block, markers::SpanOpen);
+            const SplitText spans(*block, markers::SpanOpen, 3);
             const auto span1 = upTo(spans.piece(1), markers::SpanClose);
             row.level = textOf(upTo(span1, markers::LevelWord));
             row.job = textOf(upTo(spans.piece(2), markers::SpanClose));
             row.race = textOf(upTo(spans.piece(3), markers::SpanClose));
         }
         row.server = textOf(upTo(servers.piece(j), markers::SpanClose));
-        if (const auto key = upTo(anchors.piece(j), markers::AnchorEnd)) {
-            row.address.reserve(characterBase.size() + key->size());
-            row.address.append(characterBase).append(*key);
-        }
+        if (const auto key = upTo(anchors.piece(j), markers::AnchorEnd))
+            row.address = bounds.address(characterBase, *key);
         const auto card = upTo(cards.piece(j), markers::NameClose);
         row.nickname = textOf(card ? Piece(*card, markers::NameOpen, 1) : std::nullopt);
         rows.push_back(std::move(row));
     }
+    if (counts)
+        *counts = {.rowsDropped = levels.occurrences() - n,
+                   .fieldsCut = bounds.fieldsCut(),
+                   .addressesDropped = bounds.addressesDropped()};
     return rows;
 }
 
 std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase,
-                                         std::size_t *dropped)
+                                         ScrapeCounts *counts)
 {
-    if (dropped)
-        *dropped = 0;
+    if (counts)
+        *counts = {};
     const auto section = ResultSection(page);
     if (!section)
         return {};
-    return ScrapeSection(*section, characterBase, dropped);
+    return ScrapeSection(*section, characterBase, counts);
 }
 
 std::u16string BuildSearchUrl(std::u16string_view addressStart, std::u16string_view name, long long page)

@@ -46,17 +46,26 @@ std::optional<std::u16string_view> ResultSection(std::u16string_view page);
 // markers would otherwise give a row for every 20 characters it holds.
 inline constexpr std::size_t MaxRowsPerPage = 1000;
 
+// What a page's bounds took away, for the logs.
+struct ScrapeCounts {
+    std::size_t rowsDropped = 0;      // rows past MaxRowsPerPage
+    std::size_t fieldsCut = 0;        // fields cut to MaxFieldLength
+    std::size_t addressesDropped = 0; // addresses past MaxAddressLength, which leave their row none
+
+    bool operator==(const ScrapeCounts &) const = default;
+};
+
 // The rows of one page. Row j takes the j-th occurrence of every field's marker in the section,
 // so fields are matched by occurrence number, not by nesting; the number of rows is the number of
 // level markers. A field whose marker or piece is missing in row j is the empty text, and so is
-// the address when the anchor marker is missing. Rows past MaxRowsPerPage are dropped; dropped,
-// when given, receives how many.
+// the address when the anchor marker is missing. Rows past MaxRowsPerPage are dropped, fields are
+// bounded as fieldbound.h says; counts, when given, receives what that took away.
 std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase,
-                                         std::size_t *dropped = nullptr);
+                                         ScrapeCounts *counts = nullptr);
 
 // The same for a section already cut out.
 std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase,
-                                      std::size_t *dropped = nullptr);
+                                      ScrapeCounts *counts = nullptr);
 
 // The search address of name (unencoded) and page number p:
 // start + URLEncode(name) + "&dt=characters&sf=score&st=desc&start=" + (p-1)*10 + "&page=" + p.

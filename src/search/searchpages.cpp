@@ -139,7 +139,7 @@ void SearchPages::takePage(Slot &slot)
     } else if (const auto section = ResultSection(*body.text); !section) {
         report.outcome = PageReport::Outcome::NoHeading;
     } else {
-        for (ScrapedRow &row : ScrapeSection(*section, m_characterBase, &report.rowsDropped)) {
+        for (ScrapedRow &row : ScrapeSection(*section, m_characterBase, &report.bounds)) {
             m_list.append(Decimal(m_list.count()));
             m_list.setLastCell(ResultRow::Nickname, std::move(row.nickname));
             m_list.setLastCell(ResultRow::Server, std::move(row.server));

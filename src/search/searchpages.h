@@ -9,6 +9,7 @@
 
 #include "search/fetchfailure.h"
 #include "search/resultlist.h"
+#include "search/resultpage.h"
 
 namespace thornvale {
 
@@ -24,6 +25,7 @@ struct PageBody {
     std::optional<std::u16string> text;
     std::u16string error;
     FetchFailure failure = FetchFailure::None; // Other when a host does not say
+    int httpStatus = 0;                        // 0 when no status line came
 };
 
 // What became of one page of a run, for hosts that report it.
@@ -35,7 +37,7 @@ struct PageReport {
     std::u16string error; // the fetch failure's reason
     FetchFailure failure = FetchFailure::None;
     int rows = 0;
-    std::size_t rowsDropped = 0; // rows past MaxRowsPerPage
+    ScrapeCounts bounds; // what the page's bounds took away
 };
 
 // Stops a fetch still in flight; its callback is then never called. Empty when there is nothing

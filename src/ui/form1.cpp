@@ -19,6 +19,7 @@
 #include "search/characterpage.h"
 #include "search/controltext.h"
 #include "search/ranklookup.h"
+#include "search/reporttext.h"
 #include "search/resultpage.h"
 #include "search/servicestatus.h"
 #include "shell/musicstrip.h"
@@ -56,15 +57,11 @@ bool isWindowSwitch(Qt::FocusReason reason)
         || reason == Qt::MenuBarFocusReason;
 }
 
-// Text from a page or a reply, as it may go to stderr: a terminal acts on none of it.
-QString shown(std::u16string_view text)
-{
-    return toQString(escapeControls(text));
-}
-
+// Text from a page or a reply, as it may go to stderr: a terminal acts on none of it, and a long
+// one is shortened.
 QString shown(const QString &text)
 {
-    return shown(view(text));
+    return toQString(LoggedText(view(text)));
 }
 
 } // namespace
@@ -174,9 +171,11 @@ void Form1::copySelectedRow()
     const int row = selectedRow();
     if (row < 0)
         return;
+    // Escaped as the CLI writes them: a row pasted into a terminal must not run anything the page
+    // hid in it (a line feed and a command behind a bidi override, say), nor break the tabs.
     QStringList cells;
     for (int k = 0; k < ResultRow::CellCount; ++k)
-        cells << toQString(m_results->cell(row, k));
+        cells << toQString(escapeControls(m_results->cell(row, k)));
     QGuiApplication::clipboard()->setText(cells.join(u'\t'));
 }
 
@@ -200,7 +199,7 @@ void Form1::load()
         if (decision.state == ServiceState::Unknown)
             qWarning().noquote() << QStringLiteral(
                 "thornvale: cannot read the service status (%1); starting anyway")
-                                        .arg(shown(decision.reason));
+                                        .arg(shown(toQString(decision.reason)));
         serviceAnswered(decision.state != ServiceState::Closed);
     });
 }
@@ -298,24 +297,12 @@ void Form1::setCommand1Enabled(bool enabled)
 
 void Form1::pageFinished(const PageReport &report)
 {
-    if (report.outcome == PageReport::Outcome::FetchFailed) {
-        if (m_failedPages++ == 0)
-            m_firstFailure = report.failure;
-        qWarning().noquote() << QStringLiteral("thornvale: page %1: %2 (%3)")
-                                    .arg(report.page)
-                                    .arg(shown(report.error), shown(report.address));
-    } else if (report.outcome == PageReport::Outcome::NoHeading) {
-        // The site sends such pages past its last result, so the user hears nothing of it.
-        qWarning().noquote() << QStringLiteral("thornvale: page %1: no heading marker (%2)")
-                                    .arg(report.page)
-                                    .arg(shown(report.address));
-    }
-    if (report.rowsDropped > 0)
-        qWarning().noquote() << QStringLiteral("thornvale: page %1: %2 rows past the first %3 dropped (%4)")
-                                    .arg(report.page)
-                                    .arg(report.rowsDropped)
-                                    .arg(MaxRowsPerPage)
-                                    .arg(shown(report.address));
+    if (report.outcome == PageReport::Outcome::FetchFailed && m_failedPages++ == 0)
+        m_firstFailure = report.failure;
+    // A page without the heading is logged too, though the user hears nothing of it: the site
+    // sends such pages past its last result.
+    for (const std::u16string &line : PageReportLines(report))
+        qWarning().noquote() << QStringLiteral("thornvale: ") + toQString(line);
     Q_EMIT searchPageFinished(report.page, report.rows);
 }
 
@@ -486,22 +473,24 @@ void Form1::cmdcmd_Click()
         finishDetail({std::nullopt, u"the row has no address", FetchFailure::NoAddress});
         return;
     }
-    m_detailFetch = net::FetchPageBody(*httpRequest(), address, this, [this, address](const PageBody &body) {
-        m_detailFetch = {};
-        if (!body.text)
-            qWarning().noquote()
-                << QStringLiteral("thornvale: character page: %1 (%2)").arg(shown(body.error), shown(address));
-        finishDetail(body);
-    });
+    m_detailFetch = net::FetchPageBody(
+        *httpRequest(), address, this,
+        [this, address](const PageBody &body) {
+            m_detailFetch = {};
+            if (!body.text)
+                qWarning().noquote() << QStringLiteral("thornvale: character page: %1 (%2)")
+                                            .arg(shown(toQString(body.error)), shown(address));
+            finishDetail(body, address);
+        },
+        net::StatusPolicy::ErrorStatusFails);
 }
 
-void Form1::finishDetail(const PageBody &body)
+void Form1::finishDetail(const PageBody &body, const QString &address)
 {
     const CharacterDetail detail
         = ParseCharacterPage(body.text ? std::u16string_view(*body.text) : std::u16string_view());
-    if (detail.itemsDropped > 0)
-        qWarning("thornvale: character page: %zu item blocks past the first %zu dropped", detail.itemsDropped,
-            MaxItemsPerPage);
+    for (const std::u16string &line : DetailReportLines(detail, view(address)))
+        qWarning().noquote() << QStringLiteral("thornvale: character page: ") + toQString(line);
     // The nickname is read now, not at the click: a search in between may have emptied the list.
     std::optional<QString> nickname;
     if (const int row = selectedRow(); row >= 0)
@@ -509,7 +498,7 @@ void Form1::finishDetail(const PageBody &body)
     m_ui.panel->ShowCharacterDetail(detail, nickname);
     m_ui.panel->ColourGradeLabels();
     if (body.failure != FetchFailure::None)
-        showFailure(toQString(DetailFailureMessage(body.failure)));
+        showFailure(toQString(DetailFailureMessage(body.failure, body.httpStatus)));
     Q_EMIT detailFinished();
 }
 

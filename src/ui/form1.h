@@ -116,7 +116,8 @@ private:
     void openListMenuFromKeyboard();
 
     void stopDetail();
-    void finishDetail(const PageBody &body);
+    // address: the page asked for, for the log lines; empty when nothing was asked for.
+    void finishDetail(const PageBody &body, const QString &address = {});
     // A warning box with OK only and a blank title bar, for a fetch that failed.
     void showFailure(const QString &text);
 

@@ -16,6 +16,7 @@ struct Run {
     int exitCode = -1;
     QString out;
     QString err;
+    QByteArray outBytes; // stdout as written
 };
 
 Run cli(const QStringList &args)
@@ -30,7 +31,8 @@ Run cli(const QStringList &args)
         return r;
     }
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.outBytes = p.readAllStandardOutput();
+    r.out = QString::fromUtf8(r.outBytes);
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
@@ -355,6 +357,64 @@ private Q_SLOTS:
         QVERIFY2(lines[2].startsWith(QStringLiteral("1     ") + QString(30, u'x') + QStringLiteral("가시골짜기이슬을모으는자  이슬언덕 ")),
                  qPrintable(lines[2]));
         QVERIFY2(r.err.contains(QStringLiteral("page 2: 5 rows past the first 1000 dropped")), qPrintable(r.err));
+    }
+
+    // Servers that answer with more than a character: every field runs to the end of a 15.5 MiB
+    // page, or a character's page comes under an error status.
+    void hostileServers_data()
+    {
+        QTest::addColumn<QStringList>("args"); // "@" stands for site-sim's base address
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("maxOut");  // bytes on stdout at most
+        QTest::addColumn<QString>("err"); // what stderr ends with
+        QTest::newRow("amplifying search: bounded rows, cuts counted")
+            << QStringList{QStringLiteral("search"), QStringLiteral("가"), QStringLiteral("--search-base"),
+                           QStringLiteral("@/hostile/amplify")}
+            << 0 << 32 * 1024
+            << QStringLiteral("page 10: 3 fields cut to 256 characters (@/hostile/amplify/search?keyword=%EA%B0%80"
+                              "&dt=characters&sf=score&st=desc&start=90&page=10)\n"
+                              "page 10: 1 character addresses longer than 4096 characters dropped "
+                              "(@/hostile/amplify/search?keyword=%EA%B0%80&dt=characters&sf=score&st=desc&start=90"
+                              "&page=10)\n");
+        QTest::newRow("amplifying character page")
+            << QStringList{QStringLiteral("detail"), QStringLiteral("@/hostile/amplify/character")} << 0 << 4096
+            << QStringLiteral("detail: 5 fields cut to 256 characters (@/hostile/amplify/character)\n");
+        for (const int status : {401, 404, 503})
+            QTest::addRow("character page under %d", status)
+                << QStringList{QStringLiteral("detail"),
+                               QStringLiteral("@/hostile/character/error?status=%1").arg(status)}
+                << 3 << 0
+                << QStringLiteral("detail: fetch failed: 서버가 오류로 답했습니다 (HTTP %1). "
+                                  "(@/hostile/character/error?status=%1)\n")
+                       .arg(status);
+    }
+
+    void hostileServers()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(int, maxOut);
+        QFETCH(QString, err);
+        for (QString &arg : args)
+            arg.replace(u'@', q(m_sim->baseUrl()));
+        err.replace(u'@', q(m_sim->baseUrl()));
+        const Run r = cli(bases() + args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.outBytes.size() <= maxOut, qPrintable(QString::number(r.outBytes.size())));
+        QVERIFY2(r.err.endsWith(err), qPrintable(r.err.right(600)));
+    }
+
+    // A page in UTF-16 may hold a lone surrogate; JSON carries U+FFFD for it, which every reader
+    // takes, where "\ud800" would be refused.
+    void jsonHasNoLoneSurrogates()
+    {
+        const Run r = cli(bases() << QStringLiteral("search") << QStringLiteral("반쪽") << QStringLiteral("--json")
+                                  << QStringLiteral("--search-base") << q(m_sim->baseUrl() + "/hostile/utf16"));
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(!r.outBytes.contains("\\ud800"), r.outBytes.left(300).constData());
+        const QJsonArray rows = QJsonDocument::fromJson(r.outBytes).object().value(QStringLiteral("rows")).toArray();
+        QCOMPARE(rows.size(), 10);
+        QCOMPARE(rows.at(0).toArray().at(1).toString(), QStringLiteral("반쪽\uFFFD"));
     }
 
     // URLEncode writes a tab as "%9"; the site still receives the tab.

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "search/characterpage.h"
+#include "search/fieldbound.h"
 #include "search/urlencode.h"
 
 using namespace thornvale;
@@ -27,9 +28,18 @@ std::optional<std::u16string_view> referenceBetween(std::u16string_view text, st
     return piece1 ? ReferencePiece(*piece1, end, 0) : std::nullopt;
 }
 
+// A text as the parser keeps it: at most MaxFieldLength units, never half a surrogate pair.
 std::optional<std::u16string> owned(std::optional<std::u16string_view> text)
 {
-    return text ? std::optional(std::u16string(*text)) : std::nullopt;
+    if (!text)
+        return std::nullopt;
+    std::u16string kept(*text);
+    if (kept.size() > MaxFieldLength) {
+        kept.resize(MaxFieldLength);
+        if (kept.back() >= 0xD800 && kept.back() <= 0xDBFF)
+            kept.pop_back();
+    }
+    return kept;
 }
 
 void checkField(const std::optional<std::u16string> &field, std::u16string_view region, std::u16string_view end,
@@ -66,7 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     checkField(detail.server, region, SpanEnd, "the server lies in the region, without its end");
     checkField(detail.job, region, ClassEnd, "the class lies in the region, without its end");
     check(detail.title == owned(referenceBetween(region, TitleStart, SpanEnd)), "the title is read as Between reads");
+    check(detail.server == owned(referenceBetween(region, ServerStart, SpanEnd)), "the server is read as Between reads");
+    check(detail.job == owned(referenceBetween(region, ClassStart, ClassEnd)), "the class is read as Between reads");
     for (const std::u16string &part : detail.subParts) {
+        check(part.size() <= MaxFieldLength, "a sub-line part is bounded");
         check(!Contains(part, SpanEnd), "a sub-line part stops at its span end");
         check(part.empty() || Contains(region, part), "a sub-line part lies in the region");
     }

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "search/fieldbound.h"
 #include "search/resultpage.h"
 #include "search/urlencode.h"
 
@@ -29,9 +30,16 @@ std::optional<std::u16string_view> upTo(std::optional<std::u16string_view> piece
     return piece ? ReferencePiece(*piece, end, 0) : std::nullopt;
 }
 
+// A field as the scraper keeps it: at most MaxFieldLength units, never half a surrogate pair.
 std::u16string textOf(std::optional<std::u16string_view> piece)
 {
-    return piece ? std::u16string(*piece) : std::u16string();
+    std::u16string text = piece ? std::u16string(*piece) : std::u16string();
+    if (text.size() > MaxFieldLength) {
+        text.resize(MaxFieldLength);
+        if (text.back() >= 0xD800 && text.back() <= 0xDBFF)
+            text.pop_back();
+    }
+    return text;
 }
 
 std::optional<std::u16string_view> referenceSection(std::u16string_view page)
@@ -70,7 +78,7 @@ struct ReferenceSplits {
             r.race = textOf(upTo(ReferencePiece(*block, markers::SpanOpen, 3), markers::SpanClose));
         }
         r.server = textOf(upTo(at(servers, j), markers::SpanClose));
-        if (const auto key = upTo(at(anchors, j), markers::AnchorEnd))
+        if (const auto key = upTo(at(anchors, j), markers::AnchorEnd); key && Base.size() + key->size() <= MaxAddressLength)
             r.address = std::u16string(Base) + std::u16string(*key);
         const auto card = upTo(at(cards, j), markers::NameClose);
         r.nickname = textOf(card ? ReferencePiece(*card, markers::NameOpen, 1) : std::nullopt);
@@ -90,8 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(section.has_value() == expectedSection.has_value() && (!section || *section == *expectedSection),
           "the section runs from the heading to the next heading or next-page link");
 
-    std::size_t dropped = 0;
-    const auto rows = ScrapeResultPage(page, Base, &dropped);
+    ScrapeCounts counts;
+    const auto rows = ScrapeResultPage(page, Base, &counts);
     if (!section) {
         check(rows.empty(), "no heading, no rows");
         return 0;
@@ -102,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::size_t levels = splits.levels.size();
     const std::size_t markers = levels > 0 ? levels - 1 : 0;
     check(rows.size() == std::min(markers, MaxRowsPerPage), "one row per level marker, up to the bound");
-    check(dropped == markers - rows.size(), "the rows past the bound are counted");
+    check(counts.rowsDropped == markers - rows.size(), "the rows past the bound are counted");
     for (std::size_t j = 0; j < rows.size(); ++j) {
         check(rows[j] == splits.row(j + 1), "row j takes piece j of every field marker");
         check(rows[j].address.empty() || rows[j].address.starts_with(Base), "an address starts with the base");

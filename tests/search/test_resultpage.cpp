@@ -135,11 +135,11 @@ TEST(ResultPages, RowsPastTheBoundAreCountedNotKept)
         std::u16string rows;
         for (int i = 0; i < c.rows; ++i)
             rows += i == 999 ? row(u"k999", u"last", u"s", u"9레벨", u"j", u"r") : A;
-        std::size_t dropped = 99;
-        const auto got = ScrapeResultPage(page(rows), Base, &dropped);
+        ScrapeCounts counts{99, 99, 99};
+        const auto got = ScrapeResultPage(page(rows), Base, &counts);
         ASSERT_EQ(got.size(), c.kept);
         EXPECT_EQ(got[999], expect(u"k999", u"last", u"s", u"9", u"j", u"r"));
-        EXPECT_EQ(dropped, c.dropped);
+        EXPECT_EQ(counts, (ScrapeCounts{c.dropped, 0, 0}));
     }
 }
 

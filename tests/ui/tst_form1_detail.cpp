@@ -235,15 +235,20 @@ void TestForm1Detail::missingPartsShowDesignTexts()
 
 void TestForm1Detail::failedFetch_data()
 {
-    QTest::addColumn<bool>("hasAddress"); // else the page had no anchor for the row
+    QTest::addColumn<QString>("address"); // "dead": a server that is gone; "@": site-sim's base
     QTest::addColumn<QString>("cause");
-    QTest::newRow("address leads nowhere") << true << QStringLiteral("서버에 연결할 수 없습니다.");
-    QTest::newRow("no address: nothing asked for") << false << QStringLiteral("캐릭터 주소가 없습니다.");
+    QTest::newRow("address leads nowhere") << QStringLiteral("dead") << QStringLiteral("서버에 연결할 수 없습니다.");
+    QTest::newRow("no address: nothing asked for") << QString() << QStringLiteral("캐릭터 주소가 없습니다.");
+    // The page holds a whole character, but the server said no: nothing of it is shown.
+    QTest::newRow("character page under 404") << QStringLiteral("@/hostile/character/error?status=404")
+                                              << QStringLiteral("서버가 오류로 답했습니다 (HTTP 404).");
+    QTest::newRow("character page under 401") << QStringLiteral("@/hostile/character/error?status=401")
+                                              << QStringLiteral("서버가 오류로 답했습니다 (HTTP 401).");
 }
 
 void TestForm1Detail::failedFetch()
 {
-    QFETCH(bool, hasAddress);
+    QFETCH(QString, address);
     QFETCH(QString, cause);
     QVERIFY(showRow(0));
     thornvale::ResultModel *list = m_fx.model();
@@ -253,12 +258,16 @@ void TestForm1Detail::failedFetch()
     gone.stop();
     list->append(thornvale::toU16(QString::number(list->count())));
     list->setLastCell(thornvale::ResultRow::Nickname, u"없는사람");
-    if (hasAddress)
+    const bool asksTheSite = address.startsWith(u'@');
+    if (address == u"dead")
         list->setLastCell(thornvale::ResultRow::Address, thornvale::toU16(deadAddress));
+    else if (asksTheSite)
+        list->setLastCell(thornvale::ResultRow::Address,
+                          thornvale::toU16(address.replace(0, 1, q(m_fx.site->baseUrl()))));
 
     const std::size_t requests = m_fx.site->requestsServed();
     QVERIFY(showRow(list->count() - 1));
-    QCOMPARE(m_fx.site->requestsServed(), requests);
+    QCOMPARE(m_fx.site->requestsServed(), requests + (asksTheSite ? 1 : 0));
     QCOMPARE(m_fx.ui->Label1[3]->text(), QStringLiteral(" |  | "));
     QCOMPARE(m_fx.ui->Label1[5]->text(), QStringLiteral("없는사람"));
     QCOMPARE(m_fx.ui->Label1[0]->text(), QStringLiteral("칭호"));

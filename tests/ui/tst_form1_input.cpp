@@ -31,6 +31,7 @@ private Q_SLOTS:
     void doubleClickOpensPopup_data();
     void doubleClickOpensPopup();
     void copyRow();
+    void copyRowEscapesControls();
 
 private:
     QLineEdit *box(const QString &name) const { return m_fx.form->findChild<QLineEdit *>(name); }
@@ -287,6 +288,25 @@ void TestForm1Input::copyRow()
     for (int c = 0; c < 7; ++c)
         cells << m_fx.cell(2, c);
     QCOMPARE(QGuiApplication::clipboard()->text(), cells.join(u'\t'));
+}
+
+// A row pasted into a terminal must not act: a nickname that hides a line feed and a command
+// behind a bidi override and a concealing escape arrives as the CLI would write it.
+void TestForm1Input::copyRowEscapesControls()
+{
+    thornvale::ResultModel *list = m_fx.model();
+    list->clear();
+    list->append(u"0");
+    list->setLastCell(thornvale::ResultRow::Nickname, u"\u202e악당\x1b[8m\nrm -rf ~\r");
+    list->setLastCell(thornvale::ResultRow::Server, u"가시\u061c골\t");
+    list->setLastCell(thornvale::ResultRow::Address, u"http://c.example/characters/k");
+    QGuiApplication::clipboard()->clear();
+    m_fx.selectRow(0);
+    m_fx.ui->LV->setFocus();
+    QTest::keySequence(m_fx.ui->LV, QKeySequence::Copy);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("0\t\\u202e악당\\x1b[8m\\x0arm -rf ~\\x0d\t가시\\u061c골\\x09\t\t\t\t"
+                            "http://c.example/characters/k"));
 }
 
 QTEST_MAIN(TestForm1Input)

@@ -342,6 +342,59 @@ std::string HostileSearchPage(long long page, const std::string &characterBase)
     return html;
 }
 
+namespace {
+
+// "가" (three bytes in UTF-8) up to `bytes`.
+std::string hangulFiller(std::size_t bytes)
+{
+    std::string filler;
+    filler.reserve(bytes);
+    while (filler.size() + 3 <= bytes)
+        filler += "가";
+    return filler;
+}
+
+} // namespace
+
+std::string AmplifyingSearchPage(const std::string &characterBase)
+{
+    std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>\n"
+                       "<h4>'<strong>가</strong>' 캐릭터 검색결과</h4><ul><li>";
+    append(html,
+        { "<span class=\"level\"><span>", "<span>", "<span>", "<span class=\"character_server\">@", "<a href=\"",
+            characterBase, "<span class=\"character_card\"><strong>" });
+    html += hangulFiller(AmplifyingBytes - html.size());
+    return html;
+}
+
+std::string AmplifyingCharacterPage()
+{
+    std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body><div class=\"wrapper\">";
+    append(html,
+        { "<div class=\"wrap\"><strong>", "<span class=\"grade\" title=\"등급\">", "<span \"character_title\">",
+            "<span class=\"character_server\">@", "<div class=\"character_sub\"><span>", "<span>", "<span>",
+            "<div class=\"skills\"><strong>" });
+    html += hangulFiller(AmplifyingBytes - html.size());
+    return html;
+}
+
+std::string LoneSurrogateSearchPage(const std::string &characterBase)
+{
+    std::u16string html = u"<!DOCTYPE html><html><head><meta charset=\"utf-16le\"></head><body>\n"
+                          u"<h4>'<strong>반쪽</strong>' 캐릭터 검색결과</h4><ul>";
+    const std::u16string base(characterBase.begin(), characterBase.end()); // ASCII
+    html += u"<li><a href=\"" + base + u"c0001\" class=\"link\"><span class=\"character_card\"><strong>반쪽";
+    html += char16_t(0xD800);
+    html += u"</strong></span><span class=\"character_server\">@가시골</span><span class=\"level\"><span>3레벨"
+            u"</span><span>늪지기</span><span>골짜기인</span></span><div class=\"lst\"></div></li></ul></body></html>";
+    std::string bytes;
+    for (const char16_t unit : html) {
+        bytes += char(unit & 0xFF);
+        bytes += char(unit >> 8);
+    }
+    return bytes;
+}
+
 std::optional<std::string> HostileMusicPage(std::string_view name, std::string_view kind)
 {
     std::string head = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>";
@@ -392,6 +445,77 @@ std::optional<std::string> HostileMusicPage(std::string_view name, std::string_v
             "w = window.open('/popup?id=' + (++n), '_blank'); }, 50);</script>");
     if (name == "download")
         return page("download", cover("/hostile/file.bin", " download"));
+    if (name == "tooltip") {
+        // What each title holds past what a tooltip should show: markup that would load a local
+        // file and lay out a huge image and table, a character split by a cut at 300, too many
+        // lines, and a short title with characters that read as markup.
+        std::string title;
+        if (kind == "markup") {
+            title = "<img src='file:///etc/hostname' width=30000 height=30000><table>";
+            for (int i = 0; i < 300; ++i)
+                title += "<tr><td>토</td></tr>";
+        } else if (kind == "cut") {
+            title = std::string(299, 'a') + "\xf0\x9f\x98\x80" + std::string(10, 'b');
+        } else if (kind == "lines") {
+            for (int i = 1; i <= 20; ++i)
+                title += "줄" + std::to_string(i) + "&#10;";
+        } else if (kind == "short") {
+            title = "A &amp; B <b>굵게</b>";
+        } else {
+            return std::nullopt;
+        }
+        return page("tooltip " + std::string(kind),
+            "<div id=\"cover\" title=\"" + title
+                + "\" style=\"position:fixed;left:0;top:0;width:100%;height:100%\">풍선</div>");
+    }
+    if (name == "storage")
+        // Each way a page keeps data past itself; the title lists how each attempt ended.
+        return page("storage",
+            "<script>const seen = [];\n"
+            "const note = s => { seen.push(s); if (seen.length === 5) document.title = seen.sort().join(' '); };\n"
+            "try { localStorage.setItem('k', 'v'); note('local stored'); } catch (e) { note('local refused'); }\n"
+            "try { const db = openDatabase('d', '1', 'd', 1 << 20);\n"
+            "  db.transaction(t => t.executeSql('CREATE TABLE t (x)'), () => note('websql refused'),"
+            " () => note('websql stored'));\n"
+            "} catch (e) { note('websql refused'); }\n"
+            "note(typeof indexedDB === 'undefined' ? 'indexeddb hidden' : 'indexeddb there');\n"
+            "note(typeof caches === 'undefined' ? 'caches hidden' : 'caches there');\n"
+            "navigator.serviceWorker.register('/hostile/worker.js')"
+            ".then(() => note('worker registered'), () => note('worker refused'));</script>");
+    if (name == "workerstore")
+        // A dedicated worker, which no script of the embedding program reaches, fills IndexedDB
+        // with 8 MiB of noise at a time for as long as it may.
+        return page("workerstore",
+            "<script>const source = `const chunk = new Uint8Array(8 << 20); let stored = 0;\n"
+            "const open = indexedDB.open('fill', 1);\n"
+            "open.onupgradeneeded = () => open.result.createObjectStore('s');\n"
+            "open.onerror = () => postMessage('open refused');\n"
+            "open.onsuccess = () => { const db = open.result; const put = () => {\n"
+            "  for (let i = 0; i < chunk.length; i += 65536) crypto.getRandomValues(chunk.subarray(i, i + 65536));\n"
+            "  const t = db.transaction('s', 'readwrite'); t.objectStore('s').put(chunk, stored);\n"
+            "  t.oncomplete = () => { ++stored; postMessage('stored ' + stored * 8 + ' MiB'); put(); };\n"
+            "  t.onabort = () => postMessage('refused after ' + stored * 8 + ' MiB'); };\n"
+            "  put(); };`;\n"
+            "const worker = new Worker(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));\n"
+            "worker.onmessage = e => { document.title = e.data; };</script>");
+    if (name == "spin")
+        // Loads, then never gives its thread back.
+        return page("spin", "<script>setTimeout(() => { document.title = 'spinning'; for (;;) {} }, 200);</script>");
+    if (name == "balloon")
+        // 64 MiB more every 100 ms, each page touched so that it is resident.
+        return page("balloon",
+            "<script>const held = [];\nsetInterval(() => { const b = new Uint8Array(64 << 20); b.fill(1);"
+            " held.push(b); document.title = 'held ' + held.length * 64 + ' MiB'; }, 100);</script>");
+    if (name == "colour")
+        return page("colour",
+            "<input type=\"color\" id=\"cover\" value=\"#102030\""
+            " onchange=\"document.title = 'picked ' + this.value\""
+            " style=\"position:fixed;left:0;top:0;width:100%;height:100%\">");
+    if (name == "battery")
+        // Each battery query and reload has the engine write its own lines to stderr.
+        return page("battery",
+            "<script>navigator.getBattery().then(b => { document.title = 'battery ' + b.level; },"
+            " () => { document.title = 'no battery'; });\nsetTimeout(() => location.reload(), 50);</script>");
     return std::nullopt;
 }
 

@@ -32,9 +32,20 @@ std::string PopupFloodPage(int count);
 // search base of BASE/hostile reaches it) whose page 1 holds a nickname with terminal controls and
 // a row without an anchor, and whose page 2 holds more rows than any client should take.
 std::string HostileSearchPage(long long page, const std::string &characterBase);
+// A search page of AmplifyingBytes whose one row has every field run to the end of the page: the
+// level, server, anchor and card markers, then Hangul up to the size and no end marker at all.
+inline constexpr std::size_t AmplifyingBytes = 15 * 1024 * 1024 + 512 * 1024;
+std::string AmplifyingSearchPage(const std::string &characterBase);
+// A character page of AmplifyingBytes: one item block, then title, server, sub-line and class
+// openings, each running to the end.
+std::string AmplifyingCharacterPage();
+// A search page as UTF-16LE bytes, declared so, whose first nickname ends in a lone high
+// surrogate.
+std::string LoneSurrogateSearchPage(const std::string &characterBase);
 // Music-strip pages, by name: "link?to=KIND" (KIND scheme, javascript, file, data, https: one link
-// laid over the whole page), "dialogs", "unload", "permissions", "reopen", "download". Nothing for
-// an unknown name.
+// laid over the whole page), "dialogs", "unload", "permissions", "reopen", "download",
+// "tooltip?to=KIND" (KIND markup, cut, lines, short: a title laid over the whole page), "storage",
+// "workerstore", "spin", "balloon", "colour", "battery". Nothing for an unknown name.
 std::optional<std::string> HostileMusicPage(std::string_view name, std::string_view kind);
 
 // One second of a 16-bit mono sine tone at 440 * number Hz.

@@ -318,9 +318,35 @@ void Server::Impl::installRoutes(httplib::Server &server)
     server.Get("/hostile/search", [this](const Request &req, Response &res) {
         sendHtml(res, pages::HostileSearchPage(searchPageOf(req), characterBase()), knobs());
     });
+    // A server that amplifies: every page just under the size cap, every field running to its end.
+    server.Get("/hostile/amplify/search", [this](const Request &, Response &res) {
+        sendHtml(res, pages::AmplifyingSearchPage(characterBase()), knobs());
+    });
+    server.Get("/hostile/amplify/character", [this](const Request &, Response &res) {
+        sendHtml(res, pages::AmplifyingCharacterPage(), knobs());
+    });
+    // A character's full page under an error status (?status=404 and so on): whatever it holds,
+    // the server said no.
+    server.Get("/hostile/character/error", [this](const Request &req, Response &res) {
+        const int status = static_cast<int>(std::clamp(numberParam(req, "status").value_or(404), 400LL, 599LL));
+        sendHtml(res, CharacterPageHtml(Roster()[kWith5Items]), knobs(), status);
+    });
+    // An ordinary search page under more header lines than a client's parser takes.
+    server.Get("/hostile/headers/search", [this](const Request &req, Response &res) {
+        for (int i = 0; i < 150; ++i)
+            res.set_header("X-Thornvale-Line-" + std::to_string(i), "1");
+        sendHtml(res, searchHead(req, true) + std::string(pages::SearchPageFooter()), knobs());
+    });
+    server.Get("/hostile/utf16/search", [this](const Request &, Response &res) {
+        res.set_content(pages::LoneSurrogateSearchPage(characterBase()), "text/html; charset=utf-16le");
+    });
     server.Get("/hostile/file.bin", [](const Request &, Response &res) {
         res.set_header("Content-Disposition", "attachment; filename=\"thornvale-test.bin\"");
         res.set_content(std::string(4096, '\x5a'), "application/octet-stream");
+    });
+    // The service worker /hostile/storage tries to register.
+    server.Get("/hostile/worker.js", [](const Request &, Response &res) {
+        res.set_content("self.addEventListener('fetch', () => {});\n", "text/javascript");
     });
     server.Get(R"(/hostile/([a-z]+))", [this](const Request &req, Response &res) {
         if (const auto html = pages::HostileMusicPage(req.matches[1].str(), req.get_param_value("to")))

@@ -1,0 +1,328 @@
+// The browser's own parts that a music page reaches beyond itself: the tooltip and the context
+// menu the program draws, the colour chooser, storage that would outlive the page, a renderer that
+// never answers again, and the engine's own lines on stderr. Each refusal costs one line of the
+// process's budget of 20; the cases here spend a handful.
+
+#include "stripwindow.h"
+
+#include "music/engineflags.h"
+#include "site-sim/sitesim.h"
+#include "support/messagelog.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <QWindow>
+
+#include <memory>
+
+using namespace thornvale;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// QtWebEngine needs a while to start its processes on a loaded two-core machine.
+constexpr int kPageTimeoutMs = 30000;
+
+QWebEngineView *wbOf(QWidget *form)
+{
+    return form->findChild<QWebEngineView *>(u"WB"_s);
+}
+
+// Counts the colour choosers the browser opens, and those of them whose window reaches the screen.
+class ColourDialogCounter final : public QObject {
+public:
+    ColourDialogCounter() { qApp->installEventFilter(this); }
+    int opened = 0;
+    int onScreen = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *dialog = qobject_cast<QColorDialog *>(watched);
+        if (event->type() != QEvent::Show || !dialog)
+            return false;
+        ++opened;
+        // The window exists by now; it is mapped, if at all, right after this event.
+        if (QWindow *window = dialog->windowHandle())
+            connect(window, &QWindow::visibleChanged, this, [this](bool visible) { onScreen += visible ? 1 : 0; });
+        return false;
+    }
+};
+
+} // namespace
+
+class TestMusicBrowser final : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // What the test environment hands the engine; the module adds its own after these.
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
+        QVERIFY(m_site.start());
+    }
+
+    void init()
+    {
+        m_shown = std::make_unique<StripWindow>();
+        QVERIFY(m_shown->exposed());
+    }
+
+    void cleanup()
+    {
+        QToolTip::hideText();
+        m_shown.reset();
+    }
+
+    void engineFlagIsAppended_data()
+    {
+        QTest::addColumn<QByteArray>("flags");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("none yet") << QByteArray() << "--log-level=3"_ba;
+        QTest::newRow("others kept in order") << "--no-sandbox --disable-gpu"_ba
+                                              << "--no-sandbox --disable-gpu --log-level=3"_ba;
+        QTest::newRow("outer blanks dropped") << "  --disable-gpu \t"_ba << "--disable-gpu --log-level=3"_ba;
+        QTest::newRow("an earlier level stays, and gives way")
+            << "--log-level=0"_ba << "--log-level=0 --log-level=3"_ba;
+    }
+    void engineFlagIsAppended()
+    {
+        QFETCH(QByteArray, flags);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(withEngineFlag(flags, "--log-level=3"), expected);
+    }
+
+    // Set before the engine reads it, which is when the first view starts.
+    void engineLogIsSilencedBeforeTheFirstView()
+    {
+        QCOMPARE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), "--no-sandbox --disable-gpu"_ba);
+        QVERIFY(play(u"/music1"_s));
+        QCOMPARE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), "--no-sandbox --disable-gpu --log-level=3"_ba);
+        // Once per process, whatever the number of choices.
+        QVERIFY(play(u"/music2"_s));
+        QCOMPARE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), "--no-sandbox --disable-gpu --log-level=3"_ba);
+    }
+
+    // A title with markup would have Qt load local files, lay out a 30000-pixel image or a long
+    // table in the main thread at every hover; it shows as its own characters, cut short.
+    void toolTipIsShortPlainText_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("expected");
+        const QString open = u"<p style='white-space:pre-wrap'>"_s;
+        const QString close = u"</p>"_s;
+        QTest::newRow("markup: escaped, cut at 300")
+            << u"markup"_s
+            << open + u"&lt;img src='file:///etc/hostname' width=30000 height=30000&gt;&lt;table&gt;"_s
+                + u"&lt;tr&gt;&lt;td&gt;토&lt;/td&gt;&lt;/tr&gt;"_s.repeated(12) + u"&lt;tr&gt;&lt;td&gt;…"_s + close;
+        QTest::newRow("cut falls inside an emoji: dropped whole")
+            << u"cut"_s << open + QString(299, u'a') + u"…"_s + close;
+        QTest::newRow("20 lines: 12 kept")
+            << u"lines"_s
+            << open + u"줄1\n줄2\n줄3\n줄4\n줄5\n줄6\n줄7\n줄8\n줄9\n줄10\n줄11\n줄12…"_s + close;
+        QTest::newRow("short: whole, escaped") << u"short"_s << open + u"A &amp; B &lt;b&gt;굵게&lt;/b&gt;"_s + close;
+    }
+    void toolTipIsShortPlainText()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, expected);
+        QWebEngineView *view = play(u"/hostile/tooltip?to="_s + kind);
+        QVERIFY(view);
+        QWidget *input = view->focusProxy();
+        const QPoint at(60, 12);
+        // A fresh renderer may lose the first moves after its page has loaded; Qt drops a move to
+        // where the pointer already is, and the last case left it there.
+        QDeadlineTimer deadline(kPageTimeoutMs);
+        do {
+            QTest::mouseMove(input, QPoint(30, 8));
+            QTest::mouseMove(input, at);
+        } while (!QTest::qWaitFor([&] { return !view->toolTip().isEmpty(); }, 1000) && !deadline.hasExpired());
+        QCOMPARE(view->toolTip(), expected);
+        // What Qt sends when the mouse has rested there.
+        QHelpEvent help(QEvent::ToolTip, at, input->mapToGlobal(at));
+        QApplication::sendEvent(input, &help);
+        QTRY_COMPARE(QToolTip::text(), expected);
+    }
+
+    // Nothing a page stores outlives it: the APIs that keep data without a permission are gone
+    // or refused, in a pop-up as in the strip, and the engine's files lie in a private folder
+    // outside the home.
+    void storageIsHiddenOrRefused_data()
+    {
+        QTest::addColumn<bool>("inPopUp");
+        QTest::newRow("strip") << false;
+        QTest::newRow("pop-up") << true;
+    }
+    void storageIsHiddenOrRefused()
+    {
+        QFETCH(bool, inPopUp);
+        MessageLog log;
+        // Opened by a page that opens nothing itself.
+        QWebEngineView *view = play(inPopUp ? u"/hostile/tooltip?to=short"_s : u"/hostile/storage"_s);
+        QVERIFY(view);
+        if (inPopUp) {
+            view->page()->runJavaScript(u"window.open('/hostile/storage', '_blank')"_s);
+            QTRY_COMPARE_WITH_TIMEOUT(m_shown->strip->popups().size(), 1, kPageTimeoutMs);
+            view = wbOf(m_shown->strip->popups().first());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(view->title(),
+            u"caches hidden indexeddb hidden local refused websql refused worker refused"_s, kPageTimeoutMs);
+        QCOMPARE(log.ours(),
+            QStringList { u"thornvale: a music page was refused the service worker "_s + url(u"/hostile/worker.js"_s).toString() });
+
+        const QWebEngineProfile *profile = view->page()->profile();
+        QVERIFY(!profile->isOffTheRecord());
+        const QFileInfo folder(QFileInfo(profile->persistentStoragePath()).path());
+        QCOMPARE(folder.path(), QDir::tempPath());
+        QVERIFY(folder.fileName().startsWith(u"thornvale-music-"_s));
+        QCOMPARE(folder.permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
+                                           | QFile::WriteUser | QFile::ExeUser);
+        QCOMPARE(profile->persistentStoragePath(), folder.filePath() + u"/storage"_s);
+        QCOMPARE(profile->cachePath(), folder.filePath() + u"/cache"_s);
+        QCOMPARE(profile->downloadPath(), folder.filePath() + u"/downloads"_s);
+    }
+
+    // The engine's own menu would save the page (making ~/Downloads), show its source or open it
+    // in a new window. Right-clicked through the window system, as the user does.
+    void contextMenuOffersOnlyHistoryAndCopy_data()
+    {
+        QTest::addColumn<bool>("inPopUp");
+        QTest::newRow("strip") << false;
+        QTest::newRow("pop-up") << true;
+    }
+    void contextMenuOffersOnlyHistoryAndCopy()
+    {
+        QFETCH(bool, inPopUp);
+        QWebEngineView *view = play(inPopUp ? u"/popuptest?count=1"_s : u"/music1"_s);
+        QVERIFY(view);
+        if (inPopUp) {
+            QTRY_COMPARE_WITH_TIMEOUT(m_shown->strip->popups().size(), 1, kPageTimeoutMs);
+            view = wbOf(m_shown->strip->popups().first());
+            QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"팝업 1"_s, kPageTimeoutMs);
+            QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(view->focusProxy(), kPageTimeoutMs);
+
+        QList<QStringList> menus;
+        QTimer watch;
+        watch.setInterval(20);
+        connect(&watch, &QTimer::timeout, this, [&menus] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            QStringList texts;
+            for (const QAction *action : menu->actions())
+                texts.append(action->text());
+            menus.append(texts);
+            menu->close();
+        });
+        watch.start();
+        const QPoint at = view->focusProxy()->mapTo(view->window(), QPoint(60, 12));
+        QTest::mouseClick(view->window()->windowHandle(), Qt::RightButton, {}, at);
+        QTRY_COMPARE_WITH_TIMEOUT(menus.size(), 1, kPageTimeoutMs);
+        QCOMPARE(menus.first(), (QStringList { u"Back"_s, u"Forward"_s, u"Reload"_s, u"Copy"_s }));
+    }
+
+    // <input type=color> would open a modal dialog in the program that takes the keyboard.
+    void colourChooserIsRefused()
+    {
+        QWebEngineView *view = play(u"/hostile/colour"_s);
+        QVERIFY(view);
+        ColourDialogCounter dialogs;
+        MessageLog log;
+        // A first page's renderer may not take input for a while after it has loaded; a click
+        // before then is lost, and the next one opens the chooser.
+        QDeadlineTimer deadline(kPageTimeoutMs);
+        do {
+            QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(60, 12));
+        } while (!QTest::qWaitFor([&] { return dialogs.opened > 0; }, 1000) && !deadline.hasExpired());
+        QTRY_COMPARE_WITH_TIMEOUT(log.ours(), QStringList { u"thornvale: a music page was not shown a colour chooser"_s },
+                                  kPageTimeoutMs);
+        QCOMPARE(dialogs.opened, 1);
+        QCOMPARE(dialogs.onScreen, 0);
+        QTRY_VERIFY(view->findChildren<QColorDialog *>().isEmpty());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        // Refused, not answered: the page's colour stays.
+        QString value;
+        view->page()->runJavaScript(u"document.getElementById('cover').value"_s,
+                                    [&value](const QVariant &result) { value = result.toString(); });
+        QTRY_COMPARE_WITH_TIMEOUT(value, u"#102030"_s, kPageTimeoutMs);
+    }
+
+    // Every choice goes to the same renderer process; one stuck in a loop would keep them all out.
+    void nextChoiceShowsDespiteAStuckPage_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("firstTitle");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("stuck: its process ended")
+            << u"/hostile/spin"_s << u"spinning"_s
+            << QStringList { u"thornvale: a music page stopped answering; its process was ended"_s };
+        QTest::newRow("answering: left alone") << u"/music1"_s << u"음악 1"_s << QStringList();
+    }
+    void nextChoiceShowsDespiteAStuckPage()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, firstTitle);
+        QFETCH(QStringList, lines);
+        QWebEngineView *view = play(first);
+        QVERIFY(view);
+        QTRY_COMPARE_WITH_TIMEOUT(view->title(), firstTitle, kPageTimeoutMs);
+        MessageLog log;
+        m_shown->strip->navigate(url(u"/music3"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"음악 3"_s, kPageTimeoutMs);
+        QCOMPARE(log.ours(), lines);
+    }
+
+    // 64 MiB more every 100 ms: the process is ended past 1 GiB, and the strip shows nothing
+    // until the next choice, which plays again.
+    void growingPageIsEndedAndTheStripGoesBlank()
+    {
+        QWebEngineView *view = play(u"/hostile/balloon"_s);
+        QVERIFY(view);
+        MessageLog log;
+        QTRY_COMPARE_WITH_TIMEOUT(view->url(), QUrl(u"about:blank"_s), kPageTimeoutMs);
+        QCOMPARE(log.ours().size(), 1);
+        QVERIFY2(QRegularExpression(u"^thornvale: a music page's process held \\d{4} MiB, past the bound of 1024 MiB; "
+                                    "it was ended$"_s)
+                     .match(log.ours().first())
+                     .hasMatch(),
+                 qPrintable(log.ours().first()));
+        QVERIFY(play(u"/music3"_s));
+        QCOMPARE(view->title(), u"음악 3"_s);
+    }
+
+    void cleanupTestCase() { m_site.stop(); }
+
+private:
+    QUrl url(const QString &path) const { return QUrl(QString::fromStdString(m_site.baseUrl()) + path); }
+
+    // The strip's browser once path has loaded in it.
+    QWebEngineView *play(const QString &path)
+    {
+        m_shown->strip->navigate(url(path));
+        auto *view = qobject_cast<QWebEngineView *>(m_shown->strip->view());
+        const bool loaded = view && QTest::qWaitFor([&] {
+            return view->url() == url(path) && !view->page()->isLoading() && view->focusProxy();
+        }, kPageTimeoutMs);
+        return loaded ? view : nullptr;
+    }
+
+    sitesim::Server m_site;
+    std::unique_ptr<StripWindow> m_shown;
+};
+
+QTEST_MAIN(TestMusicBrowser)
+#include "tst_musicbrowser.moc"
