@@ -356,14 +356,14 @@ std::string hangulFiller(std::size_t bytes)
 
 } // namespace
 
-std::string AmplifyingSearchPage(const std::string &characterBase)
+std::string AmplifyingSearchPage(const std::string &characterBase, std::size_t bytes)
 {
     std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>\n"
                        "<h4>'<strong>가</strong>' 캐릭터 검색결과</h4><ul><li>";
     append(html,
         { "<span class=\"level\"><span>", "<span>", "<span>", "<span class=\"character_server\">@", "<a href=\"",
             characterBase, "<span class=\"character_card\"><strong>" });
-    html += hangulFiller(AmplifyingBytes - html.size());
+    html += hangulFiller(bytes > html.size() ? bytes - html.size() : 0);
     return html;
 }
 

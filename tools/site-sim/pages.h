@@ -32,10 +32,11 @@ std::string PopupFloodPage(int count);
 // search base of BASE/hostile reaches it) whose page 1 holds a nickname with terminal controls and
 // a row without an anchor, and whose page 2 holds more rows than any client should take.
 std::string HostileSearchPage(long long page, const std::string &characterBase);
-// A search page of AmplifyingBytes whose one row has every field run to the end of the page: the
-// level, server, anchor and card markers, then Hangul up to the size and no end marker at all.
+// A search page of `bytes` (AmplifyingBytes, just under a client's 16 MiB cap, unless told) whose
+// one row has every field run to the end of the page: the level, server, anchor and card markers,
+// then Hangul up to the size and no end marker at all.
 inline constexpr std::size_t AmplifyingBytes = 15 * 1024 * 1024 + 512 * 1024;
-std::string AmplifyingSearchPage(const std::string &characterBase);
+std::string AmplifyingSearchPage(const std::string &characterBase, std::size_t bytes = AmplifyingBytes);
 // A character page of AmplifyingBytes: one item block, then title, server, sub-line and class
 // openings, each running to the end.
 std::string AmplifyingCharacterPage();

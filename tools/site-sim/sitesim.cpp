@@ -318,9 +318,12 @@ void Server::Impl::installRoutes(httplib::Server &server)
     server.Get("/hostile/search", [this](const Request &req, Response &res) {
         sendHtml(res, pages::HostileSearchPage(searchPageOf(req), characterBase()), knobs());
     });
-    // A server that amplifies: every page just under the size cap, every field running to its end.
-    server.Get("/hostile/amplify/search", [this](const Request &, Response &res) {
-        sendHtml(res, pages::AmplifyingSearchPage(characterBase()), knobs());
+    // A server that amplifies: every page just under the size cap, every field running to its end;
+    // /hostile/amplify/kib/N/search for pages of N KiB.
+    server.Get(R"(/hostile/amplify(/kib/(\d{1,5}))?/search)", [this](const Request &req, Response &res) {
+        const std::size_t bytes =
+            req.matches[2].matched ? std::stoul(req.matches[2].str()) * 1024 : pages::AmplifyingBytes;
+        sendHtml(res, pages::AmplifyingSearchPage(characterBase(), std::min(bytes, pages::AmplifyingBytes)), knobs());
     });
     server.Get("/hostile/amplify/character", [this](const Request &, Response &res) {
         sendHtml(res, pages::AmplifyingCharacterPage(), knobs());
