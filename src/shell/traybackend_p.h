@@ -1,6 +1,6 @@
 #pragma once
 
-// The notification-area service behind TrayMode: the shell's Shell_NotifyIconA on Windows
+// The notification-area service behind TrayMode: the shell's Shell_NotifyIconW on Windows
 // (traymode_win.cpp), QSystemTrayIcon elsewhere (traybackend_qt.cpp).
 
 #include "shell/trayicondata.h"

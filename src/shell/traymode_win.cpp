@@ -1,7 +1,8 @@
-// The notification area through the shell's Shell_NotifyIconA, on Windows only. The record is
-// packed into its 488-byte ANSI form with the system's ANSI code page; the shell posts every mouse
-// message on the icon to the window of `P` as message 512 with the mouse message in the low word
-// of lParam, which a native event filter picks up before Qt would take it for a mouse move.
+// The notification area through the shell's Shell_NotifyIconW, on Windows only. The record goes
+// over in the wide form, so the balloon reads the same whatever the system's ANSI code page; the
+// shell posts every mouse message on the icon to the window of `P` as message 512 with the mouse
+// message in the low word of lParam, which a native event filter picks up before Qt would take it
+// for a mouse move.
 
 #include "shell/traybackend_p.h"
 #include "shell/traynotification.h"
@@ -17,39 +18,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <array>
 #include <cstring>
-#include <string>
+#include <string_view>
 #include <utility>
 
 namespace thornvale::detail {
 
 namespace {
 
-std::string encodeAnsi(std::u16string_view text)
-{
-    if (text.empty())
-        return {};
-    static_assert(sizeof(wchar_t) == sizeof(char16_t));
-    const auto *wide = reinterpret_cast<const wchar_t *>(text.data());
-    const int length = int(text.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return {};
-    std::string out(std::size_t(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, length, out.data(), bytes, nullptr, nullptr);
-    return out;
-}
-
-std::uint32_t readU32(const std::array<std::uint8_t, tray::kAnsiSize> &packed, std::size_t offset)
-{
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        v |= std::uint32_t(packed[offset + i]) << (8 * i);
-    return v;
-}
-
 // Window and icon handles carry 32 significant bits on 64-bit Windows as well, which is what lets
-// the 32-bit record hold them; they widen by sign extension.
+// the record's 32-bit fields hold them; they widen by sign extension.
 template <typename Handle>
 Handle widen(std::uint32_t handle)
 {
@@ -62,31 +41,47 @@ std::uint32_t narrow(Handle handle)
     return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(handle));
 }
 
-// The 488-byte form is the 32-bit layout. A 32-bit build hands the same bytes to the shell; a
-// 64-bit build copies them field by field into its own (wider) layout of the same version.
-NOTIFYICONDATAA toNative(const std::array<std::uint8_t, tray::kAnsiSize> &packed)
+#ifdef _WIN64
+static_assert(tray::kRecordSize == NOTIFYICONDATAW_V2_SIZE);
+#endif
+
+// WCHAR is a 16-bit unit on Windows, so the record's text goes over unit for unit; it is cut in
+// a char16_t buffer and copied in bytes, as the two types may not alias.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+template <std::size_t N, std::size_t Width>
+void copyText(const std::array<char16_t, N> &field, WCHAR (&dest)[Width])
 {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    data.hWnd = widen<HWND>(readU32(packed, tray::kOffHWnd));
-    data.uID = readU32(packed, tray::kOffUID);
-    data.uFlags = readU32(packed, tray::kOffUFlags);
-    data.uCallbackMessage = readU32(packed, tray::kOffCallback);
-    data.hIcon = widen<HICON>(readU32(packed, tray::kOffHIcon));
-    std::memcpy(data.szTip, packed.data() + tray::kOffTip, tray::kTipBytes);
-    data.dwState = readU32(packed, tray::kOffState);
-    data.dwStateMask = readU32(packed, tray::kOffStateMask);
-    std::memcpy(data.szInfo, packed.data() + tray::kOffInfo, tray::kInfoBytes);
-    data.uTimeout = readU32(packed, tray::kOffTimeout);
-    std::memcpy(data.szInfoTitle, packed.data() + tray::kOffInfoTitle, tray::kInfoTitleBytes);
-    data.dwInfoFlags = readU32(packed, tray::kOffInfoFlags);
+    std::array<char16_t, Width> cut{};
+    CopyWideField(std::u16string_view(field.data(), N), cut.data(), Width);
+    std::memcpy(dest, cut.data(), sizeof dest);
+}
+
+NOTIFYICONDATAW toNative(const TrayIconData &record)
+{
+    NOTIFYICONDATAW data{};
+    // The record's size is the 64-bit one; a 32-bit build gives the shell the size of its own
+    // layout of the same version.
+    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    data.hWnd = widen<HWND>(record.hWnd);
+    data.uID = record.uID;
+    data.uFlags = record.uFlags;
+    data.uCallbackMessage = record.uCallbackMessage;
+    data.hIcon = widen<HICON>(record.hIcon);
+    copyText(record.szTip, data.szTip);
+    data.dwState = record.dwState;
+    data.dwStateMask = record.dwStateMask;
+    copyText(record.szInfo, data.szInfo);
+    data.uTimeout = record.uTimeout;
+    copyText(record.szInfoTitle, data.szInfoTitle);
+    data.dwInfoFlags = record.dwInfoFlags;
     return data;
 }
 
 bool notify(DWORD action, const TrayIconData &record)
 {
-    NOTIFYICONDATAA data = toNative(PackAnsi(record, encodeAnsi));
-    return Shell_NotifyIconA(action, &data) != FALSE;
+    NOTIFYICONDATAW data = toNative(record);
+    return Shell_NotifyIconW(action, &data) != FALSE;
 }
 
 class NotificationFilter final : public QAbstractNativeEventFilter {

@@ -120,15 +120,16 @@ int main(int argc, char *argv[])
                                    "1", "//1", "0.99999999999999999999"})
         write("servicestatus", "status-" + std::to_string(++n), utf16le(body));
 
-    // Tray record: twelve units of numbers, then the tip, the balloon text and the title; the
-    // first as tray mode fills it (no tip, the balloon text, its NUL, spaces to the end).
-    const std::string numbers = utf16le(std::string(12, 'A'));
-    write("trayicondata", "tray-mode", numbers + std::string(2 * 128, '\0') + utf16le("트레이모드가 시전되었습니다.") +
-                                           unit(0) + utf16le(std::string(240, ' ')));
+    // Tray text fields: two bytes that give the native field's width (one more than their
+    // number), then the record's field; the first as tray mode fills the balloon (the text, its
+    // NUL, spaces to the end), the second with a surrogate pair across the title's cut.
+    write("trayicondata", "tray-mode", unit(255) + utf16le("트레이모드가 시전되었습니다.") + unit(0) +
+                                           utf16le(std::string(240, ' ')));
     std::string hangul;
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 62; ++i)
         hangul += i % 50 == 49 ? "똠" : "가";
-    write("trayicondata", "long-hangul", numbers + utf16le(hangul) + unit(0xD800) + utf16le(hangul));
+    write("trayicondata", "pair-at-cut",
+          unit(63) + utf16le(hangul) + unit(0xD83D) + unit(0xDE00) + unit(0xD800));
 
     // Addresses, after the two bytes that pick windir.
     n = 0;

@@ -10,24 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using Packed = std::array<std::uint8_t, tray::kAnsiSize>;
-
-std::uint32_t u32At(const Packed &p, std::size_t offset)
-{
-    return std::uint32_t(p[offset]) | std::uint32_t(p[offset + 1]) << 8 |
-           std::uint32_t(p[offset + 2]) << 16 | std::uint32_t(p[offset + 3]) << 24;
-}
-
-QByteArray bytesAt(const Packed &p, std::size_t offset, std::size_t count)
-{
-    return QByteArray(reinterpret_cast<const char *>(p.data() + offset), qsizetype(count));
-}
-
-// "트레이모드가 시전되었습니다." in code page 949.
-const QByteArray kBalloonCp949 = QByteArray::fromHex("c6aeb7b9c0ccb8f0b5e5b0a1"
-                                                     "20bdc3c0fcb5c7befabdc0b4"
-                                                     "cfb4d92e");
-
 template <std::size_t N>
 void setField(std::array<char16_t, N> &field, const QString &text)
 {
@@ -36,49 +18,42 @@ void setField(std::array<char16_t, N> &field, const QString &text)
         field[std::size_t(i)] = text[i].unicode();
 }
 
+template <std::size_t N>
+QString wholeField(const std::array<char16_t, N> &field)
+{
+    return QString(reinterpret_cast<const QChar *>(field.data()), qsizetype(N));
+}
+
+const QString kPair = u"\U0001F600"_s; // D83D DE00
+
 } // namespace
 
 class TestTrayIconData final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void numbersAtTheirOffsets_data()
+    void fillForTrayMode_data()
     {
-        QTest::addColumn<int>("offset");
+        QTest::addColumn<quint32>("actual");
         QTest::addColumn<quint32>("expected");
-        QTest::newRow("cbSize") << 0 << 488u;
-        QTest::newRow("hWnd") << 4 << 0xC0DE1234u;
-        QTest::newRow("uID") << 8 << 1u;
-        QTest::newRow("uFlags: message, icon, tip, info") << 12 << 23u;
-        QTest::newRow("uCallbackMessage: WM_MOUSEMOVE") << 16 << 512u;
-        QTest::newRow("hIcon") << 20 << 0x00AB00CDu;
-        QTest::newRow("dwState never written") << 152 << 0u;
-        QTest::newRow("dwStateMask never written") << 156 << 0u;
-        QTest::newRow("uTimeout") << 416 << 100000u;
-        QTest::newRow("dwInfoFlags: information icon") << 484 << 1u;
-    }
-    void numbersAtTheirOffsets()
-    {
-        QFETCH(int, offset);
-        QFETCH(quint32, expected);
         TrayIconData record;
         FillForTrayMode(record, 0xC0DE1234u, 0x00AB00CDu);
-        const Packed packed = PackAnsi(record, EncodeCp949);
-        QCOMPARE(u32At(packed, std::size_t(offset)), expected);
-        // Little-endian: the lowest byte first.
-        QCOMPARE(packed[std::size_t(offset)], std::uint8_t(expected & 0xff));
+        QTest::newRow("cbSize: the wide record, 64-bit") << record.cbSize << 952u;
+        QTest::newRow("hWnd") << record.hWnd << 0xC0DE1234u;
+        QTest::newRow("uID") << record.uID << 1u;
+        QTest::newRow("uFlags: message, icon, tip, info") << record.uFlags << 23u;
+        QTest::newRow("uCallbackMessage: WM_MOUSEMOVE") << record.uCallbackMessage << 512u;
+        QTest::newRow("hIcon") << record.hIcon << 0x00AB00CDu;
+        QTest::newRow("dwState never written") << record.dwState << 0u;
+        QTest::newRow("dwStateMask never written") << record.dwStateMask << 0u;
+        QTest::newRow("uTimeout") << record.uTimeout << 100000u;
+        QTest::newRow("dwInfoFlags: information icon") << record.dwInfoFlags << 1u;
     }
-
-    void balloonInCp949()
+    void fillForTrayMode()
     {
-        TrayIconData record;
-        FillForTrayMode(record, 1, 2);
-        const Packed packed = PackAnsi(record, EncodeCp949);
-        QCOMPARE(bytesAt(packed, tray::kOffInfo, 28), kBalloonCp949);
-        QCOMPARE(packed[tray::kOffInfo + 28], std::uint8_t(0));
-        QCOMPARE(bytesAt(packed, tray::kOffInfo + 29, 256 - 29), QByteArray(256 - 29, ' '));
-        // The field ends where uTimeout starts.
-        QCOMPARE(u32At(packed, tray::kOffTimeout), 100000u);
+        QFETCH(quint32, actual);
+        QFETCH(quint32, expected);
+        QCOMPARE(actual, expected);
     }
 
     void balloonInTheRecord()
@@ -91,21 +66,12 @@ private Q_SLOTS:
             QCOMPARE(record.szInfo[i], u' ');
     }
 
-    void tipAndTitleStayEmpty_data()
-    {
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("width");
-        QTest::newRow("szTip: no tooltip") << 24 << 128;
-        QTest::newRow("szInfoTitle: no balloon title") << 420 << 64;
-    }
     void tipAndTitleStayEmpty()
     {
-        QFETCH(int, offset);
-        QFETCH(int, width);
         TrayIconData record;
         FillForTrayMode(record, 1, 2);
-        QCOMPARE(bytesAt(PackAnsi(record, EncodeCp949), std::size_t(offset), std::size_t(width)),
-                 QByteArray(width, '\0'));
+        QCOMPARE(wholeField(record.szTip), QString(128, QChar(0)));
+        QCOMPARE(wholeField(record.szInfoTitle), QString(64, QChar(0)));
     }
 
     // Fields tray mode never writes keep what the record held.
@@ -115,73 +81,50 @@ private Q_SLOTS:
         setField(record.szTip, u"팁"_s);
         record.dwState = 7;
         FillForTrayMode(record, 1, 2);
-        const Packed packed = PackAnsi(record, EncodeCp949);
-        QCOMPARE(bytesAt(packed, tray::kOffTip, 3), QByteArray::fromHex("c6c100"));
-        QCOMPARE(u32At(packed, tray::kOffState), 7u);
+        QCOMPARE(wholeField(record.szTip).left(2), u"팁\0"_s);
+        QCOMPARE(record.dwState, 7u);
     }
 
-    void textCutToWidth_data()
+    void copyWideField_data()
     {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QByteArray>("expected"); // the 64 bytes of szInfoTitle
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("expected"); // all `width` units of the native field
 
-        QTest::newRow("fits") << u"가a"_s << QByteArray::fromHex("b0a161").leftJustified(64, '\0');
-        QTest::newRow("64 Hangul: the first 32 fill the field")
-            << QString(64, u'가') << QByteArray::fromHex("b0a1").repeated(32);
-        QTest::newRow("odd start: no half character at the end")
-            << (u"a"_s + QString(63, u'가'))
-            << (QByteArray("a") + QByteArray::fromHex("b0a1").repeated(31) + QByteArray(1, '\0'));
-        QTest::newRow("64 ASCII") << QString(64, u'x') << QByteArray(64, 'x');
-        QTest::newRow("lone high surrogate just before the cut: its '?' kept")
-            << (QString(31, u'가') + QChar(0xD800) + QString(32, u'가'))
-            << (QByteArray::fromHex("b0a1").repeated(31) + QByteArray("?") + QByteArray(1, '\0'));
-    }
-    void textCutToWidth()
-    {
-        QFETCH(QString, title);
-        QFETCH(QByteArray, expected);
-        TrayIconData record;
-        setField(record.szInfoTitle, title);
-        record.dwInfoFlags = 0x11223344;
-        const Packed packed = PackAnsi(record, EncodeCp949);
-        QCOMPARE(bytesAt(packed, tray::kOffInfoTitle, 64), expected);
-        QCOMPARE(u32At(packed, tray::kOffInfoFlags), 0x11223344u);
-    }
+        const QString nul(QChar(0));
+        QTest::newRow("shorter: the rest zero") << u"abc"_s << 8 << (u"abc"_s + QString(5, QChar(0)));
+        QTest::newRow("empty") << QString() << 4 << QString(4, QChar(0));
+        QTest::newRow("width - 1 units: all kept") << u"abcdefg"_s << 8 << (u"abcdefg"_s + nul);
+        QTest::newRow("longer: cut to width - 1") << u"abcdefghij"_s << 8 << (u"abcdefg"_s + nul);
+        QTest::newRow("width 1: the NUL alone") << u"abc"_s << 1 << nul;
+        QTest::newRow("pair across the cut goes whole")
+            << (u"abcdef"_s + kPair + u"x"_s) << 8 << (u"abcdef"_s + nul + nul);
+        QTest::newRow("pair just before the cut stays")
+            << (u"abcde"_s + kPair + u"x"_s) << 8 << (u"abcde"_s + kPair + nul);
+        QTest::newRow("lone high surrogate before the cut stays")
+            << (u"abcdef"_s + QChar(0xD800) + u"x"_s) << 8 << (u"abcdef"_s + QChar(0xD800) + nul);
+        QTest::newRow("Hangul, 64 into the title's 64")
+            << QString(64, u'가') << 64 << (QString(63, u'가') + nul);
 
-    // The Windows table, not the other vendor's 949 that ICU names "CP949".
-    void windowsCodePage949_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("backslash") << u"\\"_s << QByteArray("\\");
-        QTest::newRow("DEL") << QString(QChar(0x7F)) << QByteArray("\x7f");
-        QTest::newRow("0x1A") << QString(QChar(0x1A)) << QByteArray("\x1a");
-        QTest::newRow("가, in KS X 1001") << u"가"_s << QByteArray::fromHex("b0a1");
-        QTest::newRow("똠, outside KS X 1001") << u"똠"_s << QByteArray::fromHex("8c63");
-        QTest::newRow("힣, the last syllable") << u"힣"_s << QByteArray::fromHex("c652");
-        QTest::newRow("lone high surrogate at the end") << (u"a"_s + QChar(0xD800)) << QByteArray("a?");
-    }
-    void windowsCodePage949()
-    {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, expected);
-        const std::string bytes = EncodeCp949(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()),
-                                                                  std::size_t(text.size())));
-        QCOMPARE(QByteArray::fromStdString(bytes), expected);
-    }
-
-    // The code page is the caller's: the same record through another encoder.
-    void encoderIsAParameter()
-    {
         TrayIconData record;
         FillForTrayMode(record, 1, 2);
-        const Packed packed = PackAnsi(record, [](std::u16string_view text) {
-            std::string out;
-            for (char16_t c : text)
-                out += c < 0x80 ? char(c) : '?';
-            return out;
-        });
-        QCOMPARE(bytesAt(packed, tray::kOffInfo, 17), QByteArray("?????? ???????.\0 ", 17));
+        QTest::newRow("the balloon: text, NUL, spaces, NUL at the end")
+            << wholeField(record.szInfo) << 256
+            << (u"트레이모드가 시전되었습니다."_s + nul + QString(239, u' ') + nul);
+        QTest::newRow("the empty tip") << wholeField(record.szTip) << 128 << QString(128, QChar(0));
+    }
+    void copyWideField()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, width);
+        QFETCH(QString, expected);
+        // Whatever the native field held before is overwritten to its end, and not a unit past it.
+        std::u16string dest(std::size_t(width) + 1, u'#');
+        CopyWideField(std::u16string_view(reinterpret_cast<const char16_t *>(field.utf16()),
+                                          std::size_t(field.size())),
+                      dest.data(), std::size_t(width));
+        QCOMPARE(QString::fromStdU16String(dest.substr(0, std::size_t(width))), expected);
+        QCOMPARE(dest[std::size_t(width)], u'#');
     }
 
     void decode_data()
