@@ -15,7 +15,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Seconds each fuzz harness runs for.
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps test headless demo bench asan fuzz package install-check clean
+.PHONY: deps test headless demo bench asan fuzz package install-check windows clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -72,6 +72,13 @@ install-check: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default
 	tools/install-check.sh build/default
+
+# thornvale.exe and thornvale-cli.exe, cross-built with MinGW-w64 against a Qt that
+# tools/build-qt-mingw.sh builds once into the user's cache folder (about half an hour on 2 cores).
+windows: deps
+	qt=$$(tools/build-qt-mingw.sh | tail -n 1) && \
+	    cmake --preset windows -DCMAKE_PREFIX_PATH="$$qt" >/dev/null && \
+	    cmake --build --preset windows
 
 clean:
 	rm -rf build

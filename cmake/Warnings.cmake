@@ -6,6 +6,10 @@ target_compile_options(thornvale_warnings INTERFACE -Wall -Wextra -Wpedantic -Ws
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
   target_compile_options(thornvale_warnings INTERFACE -Wno-restrict)
 endif()
+# MinGW notes every dllimport of an inline function Qt declares; nothing of ours.
+if(MINGW)
+  target_compile_options(thornvale_warnings INTERFACE -Wno-attributes)
+endif()
 if(THORNVALE_WERROR)
   target_compile_options(thornvale_warnings INTERFACE -Werror)
 endif()

@@ -1,7 +1,5 @@
 #include "clihost.h"
 
-#include <unistd.h>
-
 #include "net/sitefetch.h"
 #include "qtbridge/qtbridge.h"
 #include "search/reporttext.h"
@@ -13,7 +11,7 @@ CliSearchHost::CliSearchHost(std::u16string name, net::PageFetcher &fetcher, std
     : m_name(std::move(name))
     , m_fetcher(fetcher)
     , m_done(std::move(done))
-    , m_progress(::isatty(STDERR_FILENO) == 1)
+    , m_progress(progressTerminal())
 {
 }
 

@@ -5,6 +5,12 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace thornvale::cli {
 
 namespace {
@@ -69,18 +75,55 @@ QString formatTable(const QStringList &header, const std::vector<QStringList> &r
     return out;
 }
 
+namespace {
+
+#ifdef _WIN32
+// The console a standard stream writes to, or null for a pipe or a file.
+HANDLE consoleOf(std::FILE *stream)
+{
+    const HANDLE handle = GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+#endif
+
+void write(std::FILE *stream, const QString &text)
+{
+#ifdef _WIN32
+    if (const HANDLE console = consoleOf(stream)) {
+        static_assert(sizeof(wchar_t) == sizeof(char16_t));
+        DWORD written = 0;
+        WriteConsoleW(console, reinterpret_cast<const wchar_t *>(text.utf16()), DWORD(text.size()), &written, nullptr);
+        return;
+    }
+#endif
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
 void writeOut(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    write(stdout, text);
 }
 
 void writeErr(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
-    std::fflush(stderr);
+    write(stderr, text);
+}
+
+bool progressTerminal()
+{
+#ifdef _WIN32
+    const HANDLE console = consoleOf(stderr);
+    DWORD mode = 0;
+    return console && GetConsoleMode(console, &mode)
+        && SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING | ENABLE_PROCESSED_OUTPUT);
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
 }
 
 } // namespace thornvale::cli

@@ -23,7 +23,12 @@ inline constexpr int MaxColumnWidth = 40;
 // header first. Every cell is written through safe() and measured after it.
 QString formatTable(const QStringList &header, const std::vector<QStringList> &rows);
 
+// UTF-8 to a pipe or a file; to a Windows console UTF-16, which it shows whatever its code page.
 void writeOut(const QString &text);
 void writeErr(const QString &text);
+
+// True when stderr is a terminal that takes the progress line's escapes (a Windows console once
+// it has been told to).
+bool progressTerminal();
 
 } // namespace thornvale::cli

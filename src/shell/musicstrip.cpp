@@ -1,6 +1,7 @@
 #include "shell/musicstrip.h"
 
 #include "music/musicengine.h"
+#include "shell/links.h"
 #include "shell/programicon.h"
 
 #include <QApplication>
@@ -165,6 +166,14 @@ MusicEngine *MusicStrip::loadEngine()
 
 void MusicStrip::navigate(const QUrl &address)
 {
+#ifdef _WIN32
+    // QtWebEngine does not build with MinGW, so Windows has no browser for the strip yet: the
+    // page plays in the user's own browser, which takes http and https addresses alone.
+    qWarning("thornvale: music plays in the web browser here: %ls",
+             qUtf16Printable(address.toDisplayString(QUrl::FullyEncoded)));
+    ShellOpenUrl(address.toString(QUrl::FullyEncoded));
+    return;
+#endif
     if (!m_view) {
         MusicEngine *engine = m_browserFailed ? nullptr : loadEngine();
         if (!engine)

@@ -1,0 +1,26 @@
+# Windows only: what `cmake --install` puts beside thornvale.exe and thornvale-cli.exe so that the
+# folder runs on a Windows 10 with nothing else installed: the Qt DLLs, the plugins the program
+# loads (platform, style, TLS) in their Qt folders, and the MinGW runtime the Qt DLLs need too.
+include(GNUInstallDirs)
+set(deploy_dlls)
+foreach(module Core Gui Widgets Network)
+  list(APPEND deploy_dlls $<TARGET_FILE:Qt6::${module}>)
+endforeach()
+install(FILES ${deploy_dlls} DESTINATION ${CMAKE_INSTALL_BINDIR})
+foreach(plugin QWindowsIntegrationPlugin:platforms QWindowsVistaStylePlugin:styles QSchannelBackendPlugin:tls)
+  string(REPLACE ":" ";" parts ${plugin})
+  list(GET parts 0 target)
+  list(GET parts 1 folder)
+  if(NOT TARGET Qt6::${target})
+    message(FATAL_ERROR "the Qt for Windows has no ${target}: rebuild it with tools/build-qt-mingw.sh")
+  endif()
+  install(FILES $<TARGET_FILE:Qt6::${target}> DESTINATION ${CMAKE_INSTALL_BINDIR}/${folder})
+endforeach()
+foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+    message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${runtime} is")
+  endif()
+  install(FILES ${path} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endforeach()
