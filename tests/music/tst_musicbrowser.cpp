@@ -5,7 +5,6 @@
 
 #include "stripwindow.h"
 
-#include "music/engineflags.h"
 #include "site-sim/sitesim.h"
 #include "support/messagelog.h"
 
@@ -84,24 +83,6 @@ private Q_SLOTS:
     {
         QToolTip::hideText();
         m_shown.reset();
-    }
-
-    void engineFlagIsAppended_data()
-    {
-        QTest::addColumn<QByteArray>("flags");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("none yet") << QByteArray() << "--log-level=3"_ba;
-        QTest::newRow("others kept in order") << "--no-sandbox --disable-gpu"_ba
-                                              << "--no-sandbox --disable-gpu --log-level=3"_ba;
-        QTest::newRow("outer blanks dropped") << "  --disable-gpu \t"_ba << "--disable-gpu --log-level=3"_ba;
-        QTest::newRow("an earlier level stays, and gives way")
-            << "--log-level=0"_ba << "--log-level=0 --log-level=3"_ba;
-    }
-    void engineFlagIsAppended()
-    {
-        QFETCH(QByteArray, flags);
-        QFETCH(QByteArray, expected);
-        QCOMPARE(withEngineFlag(flags, "--log-level=3"), expected);
     }
 
     // Set before the engine reads it, which is when the first view starts.
