@@ -75,9 +75,11 @@ install-check: deps
 
 # thornvale.exe and thornvale-cli.exe, cross-built with MinGW-w64 against a Qt that
 # tools/build-qt-mingw.sh builds once into the user's cache folder (about half an hour on 2 cores).
+# Qt's own toolchain file adds that Qt to the cross build's search roots and loads ours after it.
 windows: deps
 	qt=$$(tools/build-qt-mingw.sh | tail -n 1) && \
-	    cmake --preset windows -DCMAKE_PREFIX_PATH="$$qt" >/dev/null && \
+	    cmake --preset windows -DCMAKE_TOOLCHAIN_FILE="$$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+	        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$(CURDIR)/cmake/mingw-w64-x86_64.cmake" >/dev/null && \
 	    cmake --build --preset windows
 
 clean:

@@ -51,7 +51,7 @@ apt_opts=(-o "Dir::Etc::sourcelist=/dev/null" -o "Dir::Etc::sourceparts=$work/ap
 [ "$(id -u)" != 0 ] || apt_opts+=(-o "APT::Sandbox::User=root")
 if [ ! -d "$work/src" ]; then
     apt-get "${apt_opts[@]}" update -qq
-    (cd "$work" && apt-get "${apt_opts[@]}" source -qq --download-only "qt6-base=$version" >/dev/null &&
+    (cd "$work" && rm -rf src.part && apt-get "${apt_opts[@]}" source -qq --download-only "qt6-base=$version" >/dev/null &&
         dpkg-source --no-check -x qt6-base_*.dsc src.part >/dev/null 2>&1 && mv src.part src)
 fi
 
