@@ -1,4 +1,4 @@
-#include "stripwindow.h"
+#include "browserview.h"
 #include "shell/programicon.h"
 
 #include "site-sim/sitesim.h"
@@ -22,15 +22,6 @@ using namespace thornvale;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// QtWebEngine needs a while to start its processes on a loaded two-core machine.
-constexpr int kPageTimeoutMs = 30000;
-
-// The module's Form2 is known here only as a widget; its parts are reached by their names.
-QWebEngineView *wbOf(QWidget *form)
-{
-    return form->findChild<QWebEngineView *>(u"WB"_s);
-}
 
 QWebEnginePage *pageOf(QWidget *form)
 {

@@ -3,7 +3,7 @@
 // never answers again, and the engine's own lines on stderr. Each refusal costs one line of the
 // process's budget of 20; the cases here spend a handful.
 
-#include "stripwindow.h"
+#include "browserview.h"
 
 #include "site-sim/sitesim.h"
 #include "support/messagelog.h"
@@ -30,14 +30,6 @@ using namespace thornvale;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// QtWebEngine needs a while to start its processes on a loaded two-core machine.
-constexpr int kPageTimeoutMs = 30000;
-
-QWebEngineView *wbOf(QWidget *form)
-{
-    return form->findChild<QWebEngineView *>(u"WB"_s);
-}
 
 // Counts the colour choosers the browser opens, and those of them whose window reaches the screen.
 class ColourDialogCounter final : public QObject {
@@ -291,15 +283,7 @@ private:
     QUrl url(const QString &path) const { return QUrl(QString::fromStdString(m_site.baseUrl()) + path); }
 
     // The strip's browser once path has loaded in it.
-    QWebEngineView *play(const QString &path)
-    {
-        m_shown->strip->navigate(url(path));
-        auto *view = qobject_cast<QWebEngineView *>(m_shown->strip->view());
-        const bool loaded = view && QTest::qWaitFor([&] {
-            return view->url() == url(path) && !view->page()->isLoading() && view->focusProxy();
-        }, kPageTimeoutMs);
-        return loaded ? view : nullptr;
-    }
+    QWebEngineView *play(const QString &path) { return playIn(*m_shown, url(path)); }
 
     sitesim::Server m_site;
     std::unique_ptr<StripWindow> m_shown;

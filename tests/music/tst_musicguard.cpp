@@ -3,7 +3,7 @@
 // process shares (20), so the tests that count lines come first and the alert loop, which spends
 // the rest, comes last.
 
-#include "stripwindow.h"
+#include "browserview.h"
 
 #include "site-sim/sitesim.h"
 #include "support/messagelog.h"
@@ -25,9 +25,6 @@ using namespace thornvale;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// QtWebEngine needs a while to start its processes on a loaded two-core machine.
-constexpr int kPageTimeoutMs = 30000;
 
 // Stands for a desktop's handler of a scheme: the test fails if a page ever reaches it.
 class SchemeHandler final : public QObject {
@@ -193,15 +190,7 @@ private:
     static void click(QWebEngineView *view) { QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(60, 12)); }
 
     // The strip's browser once path has loaded in it.
-    QWebEngineView *play(const QString &path)
-    {
-        m_shown->strip->navigate(url(path));
-        auto *view = qobject_cast<QWebEngineView *>(m_shown->strip->view());
-        const bool loaded = view && QTest::qWaitFor([&] {
-            return view->url() == url(path) && !view->page()->isLoading() && view->focusProxy();
-        }, kPageTimeoutMs);
-        return loaded ? view : nullptr;
-    }
+    QWebEngineView *play(const QString &path) { return playIn(*m_shown, url(path)); }
 
     sitesim::Server m_site;
     SchemeHandler m_handler;
