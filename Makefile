@@ -9,13 +9,13 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	xvfb xauth x11-apps imagemagick xdotool trayer fonts-noto-cjk g++-mingw-w64-x86-64 \
 	clang libclang-rt-14-dev libxcb1-dev qt6-translations-l10n \
 	librsvg2-bin help2man desktop-file-utils appstream lintian dpkg-dev file x11-utils dbus-daemon at-spi2-core \
-	weston qt6-wayland openbox
+	weston qt6-wayland openbox nsis
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Seconds each fuzz harness runs for.
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps test headless demo bench asan fuzz package install-check windows clean
+.PHONY: deps test headless demo bench asan fuzz package install-check windows windows-package clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -81,6 +81,13 @@ windows: deps
 	    cmake --preset windows -DCMAKE_TOOLCHAIN_FILE="$$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
 	        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$(CURDIR)/cmake/mingw-w64-x86_64.cmake" >/dev/null && \
 	    cmake --build --preset windows
+
+# The Windows installer and portable zip, build/windows/thornvale-<version>-setup.exe and
+# build/windows/thornvale-<version>-windows-x86_64.zip, of the files cmake --install puts in
+# build/windows/stage (cmake/WindowsPackage.cmake). tests/windows/installer.sh build/windows tries
+# them under Wine.
+windows-package: windows
+	cmake --build --preset windows --target windows-package
 
 clean:
 	rm -rf build
