@@ -1,5 +1,6 @@
 # The entry points: `make demo`, `make test`, `make bench`, `make asan`, `make fuzz`,
-# `make package`, `make install-check`. Each
+# `make package`, `make install-check`, `make windows`, `make windows-package`,
+# `make windows-test`. Each
 # installs the Debian packages it needs first (`make deps`), so a fresh Debian 12 machine needs
 # nothing else.
 
@@ -9,13 +10,13 @@ PACKAGES := cmake ninja-build g++ pkg-config \
 	xvfb xauth x11-apps imagemagick xdotool trayer fonts-noto-cjk g++-mingw-w64-x86-64 \
 	clang libclang-rt-14-dev libxcb1-dev qt6-translations-l10n \
 	librsvg2-bin help2man desktop-file-utils appstream lintian dpkg-dev file x11-utils dbus-daemon at-spi2-core \
-	weston qt6-wayland openbox nsis
+	weston qt6-wayland openbox nsis wine googletest
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 # Seconds each fuzz harness runs for.
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps test headless demo bench asan fuzz package install-check windows windows-package clean
+.PHONY: deps test headless demo bench asan fuzz package install-check windows windows-package windows-test clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -88,6 +89,14 @@ windows: deps
 # them under Wine.
 windows-package: windows
 	cmake --build --preset windows --target windows-package
+
+# The Windows build under Wine (tests/windows/run.sh): the core's tests and a driver of the window,
+# cross-built; the CLI command by command against the Linux one, on one site-sim; the installer and
+# the zip. Wine, its prefix and HOME are private to the run.
+windows-test: windows-package
+	cmake --preset default >/dev/null
+	cmake --build --preset default --target site-sim thornvale-cli
+	tests/windows/run.sh build/default build/windows
 
 clean:
 	rm -rf build

@@ -1,15 +1,12 @@
 // The notification area through the shell's Shell_NotifyIconW, on Windows only. The record goes
 // over in the wide form, so the balloon reads the same whatever the system's ANSI code page; the
-// shell posts every mouse message on the icon to the window of `P` as message 512 with the mouse
-// message in the low word of lParam, which a native event filter picks up before Qt would take it
-// for a mouse move.
+// shell hands every mouse message on the icon to the window of `P` as message 512 with the mouse
+// message in the low word of lParam, which a subclass of that window picks up before Qt would take
+// it for a mouse move.
 
 #include "shell/traybackend_p.h"
 #include "shell/traynotification.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QByteArray>
-#include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
@@ -17,6 +14,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <array>
 #include <cstring>
@@ -84,45 +82,18 @@ bool notify(DWORD action, const TrayIconData &record)
     return Shell_NotifyIconW(action, &data) != FALSE;
 }
 
-class NotificationFilter final : public QAbstractNativeEventFilter {
-public:
-    explicit NotificationFilter(std::function<void(std::int32_t)> onMessage)
-        : m_onMessage(std::move(onMessage))
-    {
-    }
-
-    // The window the icon was added for; nothing is picked up before.
-    void setReceiver(HWND receiver) { m_receiver = receiver; }
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
-    {
-        if (!m_receiver || eventType != "windows_generic_MSG")
-            return false;
-        const auto *msg = static_cast<const MSG *>(message);
-        if (msg->hwnd != m_receiver || msg->message != tray::kCallbackMessage)
-            return false;
-        m_onMessage(std::int32_t(LOWORD(msg->lParam)));
-        return true;
-    }
-
-private:
-    HWND m_receiver = nullptr;
-    std::function<void(std::int32_t)> m_onMessage;
-};
-
 class WinTrayBackend final : public TrayBackend {
 public:
     WinTrayBackend(QWidget *receiverP, std::function<void(std::int32_t)> onMessage)
         : m_receiver(receiverP)
-        , m_filter(std::move(onMessage))
+        , m_onMessage(std::move(onMessage))
     {
-        QCoreApplication::instance()->installNativeEventFilter(&m_filter);
     }
 
     ~WinTrayBackend() override
     {
-        if (QCoreApplication *app = QCoreApplication::instance())
-            app->removeNativeEventFilter(&m_filter);
+        if (m_hooked)
+            RemoveWindowSubclass(m_hooked, &WinTrayBackend::hook, kHookId);
         if (m_icon)
             DestroyIcon(m_icon);
     }
@@ -136,7 +107,16 @@ public:
             return false;
         // winId() gives the invisible `P` a native window of its own to receive the messages.
         const HWND receiver = reinterpret_cast<HWND>(m_receiver->winId());
-        m_filter.setReceiver(receiver);
+        // The shell may send the message rather than post it, and a sent mouse message reaches
+        // only the window procedure, never Qt's event filters; so the window is subclassed.
+        if (m_hooked != receiver) {
+            if (m_hooked)
+                RemoveWindowSubclass(m_hooked, &WinTrayBackend::hook, kHookId);
+            m_hooked = SetWindowSubclass(receiver, &WinTrayBackend::hook, kHookId,
+                           reinterpret_cast<DWORD_PTR>(this))
+                ? receiver
+                : nullptr;
+        }
         if (!m_icon) {
             const int side = GetSystemMetrics(SM_CXSMICON);
             m_icon = icon.pixmap(side, side).toImage().toHICON();
@@ -148,8 +128,20 @@ public:
     void remove(TrayIconData &record) override { notify(NIM_DELETE, record); }
 
 private:
+    static constexpr UINT_PTR kHookId = 0x7472; // any id unique to this hook on the window
+
+    static LRESULT CALLBACK hook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR self)
+    {
+        if (message != tray::kCallbackMessage)
+            return DefSubclassProc(window, message, wParam, lParam);
+        reinterpret_cast<WinTrayBackend *>(self)->m_onMessage(std::int32_t(LOWORD(lParam)));
+        return 0;
+    }
+
     QPointer<QWidget> m_receiver;
-    NotificationFilter m_filter;
+    std::function<void(std::int32_t)> m_onMessage;
+    HWND m_hooked = nullptr;
     HICON m_icon = nullptr;
 };
 

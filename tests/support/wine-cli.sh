@@ -8,8 +8,11 @@ linux=${1:?usage: $0 LINUX_BUILD WINDOWS_DIST}
 dist=${2:?usage: $0 LINUX_BUILD WINDOWS_DIST}
 work=$(mktemp -d)
 trap 'kill "$sim" 2>/dev/null; rm -rf "$work"' EXIT
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-wineboot -i >/dev/null 2>&1
+# A prefix of its own, unless the caller (tests/windows/run.sh) has made one already.
+if [ -z "${WINEPREFIX:-}" ]; then
+    export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    wineboot -i >/dev/null 2>&1
+fi
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 "$linux/tools/site-sim/site-sim" --port "$port" >"$work/sim.log" 2>&1 &
 sim=$!
@@ -36,5 +39,6 @@ status
 encode 가
 url 토른 2
 detail @/hostile/character/error?status=404
+frobnicate 토른
 COMMANDS
 exit "$failed"
