@@ -1,4 +1,4 @@
-// How a body becomes text: the header's charset, else a <meta> declaration, else UTF-8.
+// How a body becomes text: a byte-order mark, the header's charset, a <meta> declaration, UTF-8.
 
 #include <QTest>
 
@@ -63,36 +63,61 @@ void TestCharset::contentType()
     QCOMPARE(CharsetFromContentType(contentType), charset);
 }
 
+// The page's own declaration, found as a browser's prescan finds it; the rows after the first
+// block are the HTML standard's own cases and the traces real sites leave.
 void TestCharset::meta_data()
 {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QByteArray>("charset");
 
-    QTest::newRow("meta charset quoted") << QByteArray("<html><head><meta charset=\"euc-kr\">") << QByteArray("euc-kr");
-    QTest::newRow("meta charset unquoted") << QByteArray("<meta charset=euc-kr>") << QByteArray("euc-kr");
-    QTest::newRow("single quotes") << QByteArray("<meta charset='EUC-KR'>") << QByteArray("EUC-KR");
-    QTest::newRow("self-closing") << QByteArray("<meta charset=\"utf-8\"/>") << QByteArray("utf-8");
-    QTest::newRow("upper-case tag keeps name case") << QByteArray("<META CHARSET=\"EUC-KR\">") << QByteArray("EUC-KR");
-    QTest::newRow("http-equiv content")
-        << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">")
-        << QByteArray("euc-kr");
-    QTest::newRow("http-equiv after content")
-        << QByteArray("<meta content='text/html;charset=ks_c_5601-1987' http-equiv='content-type'>")
-        << QByteArray("ks_c_5601-1987");
-    QTest::newRow("first meta without charset")
-        << QByteArray("<meta name=\"viewport\" content=\"width=device-width\"><meta charset=\"euc-kr\">")
-        << QByteArray("euc-kr");
-    QTest::newRow("metadata is not meta") << QByteArray("<metadata charset=\"euc-kr\">") << QByteArray();
-    QTest::newRow("charset outside any tag") << QByteArray("<p>charset=euc-kr</p>") << QByteArray();
-    QTest::newRow("no meta") << QByteArray("<html><body>hello</body></html>") << QByteArray();
-    QTest::newRow("empty body") << QByteArray() << QByteArray();
-    QTest::newRow("just within 1024 bytes")
-        << QByteArray(padding(1024 - 21) + "<meta charset=euc-kr>") << QByteArray("euc-kr");
-    QTest::newRow("beyond 1024 bytes") << QByteArray(padding(1100) + "<meta charset=\"euc-kr\">") << QByteArray();
-    QTest::newRow("tag cut by the 1024th byte")
-        << QByteArray(padding(1010) + "<meta charset=\"euc-kr\">") << QByteArray();
-    QTest::newRow("unclosed tag") << QByteArray("<meta charset=\"euc-kr\"") << QByteArray();
-    QTest::newRow("ends after <meta") << QByteArray("<meta") << QByteArray();
+    const QByteArray cp949("windows-949");
+    const auto row = [](const char *name, const QByteArray &body, const QByteArray &charset) {
+        QTest::newRow(name) << body << charset;
+    };
+    row("meta charset quoted", "<html><head><meta charset=\"euc-kr\">", cp949);
+    row("meta charset unquoted", "<meta charset=euc-kr>", cp949);
+    row("single quotes, upper-case label", "<meta charset='EUC-KR'>", cp949);
+    row("self-closing", "<meta charset=\"utf-8\"/>", "utf-8");
+    row("upper-case tag and attribute", "<META CHARSET=\"EUC-KR\">", cp949);
+    row("http-equiv content", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">", cp949);
+    row("http-equiv after content", "<meta content='text/html;charset=ks_c_5601-1987' http-equiv='content-type'>",
+        "ks_c_5601-1987");
+    row("first meta without charset", "<meta name=\"viewport\" content=\"width=device-width\"><meta charset=\"euc-kr\">",
+        cp949);
+    row("metadata is not meta", "<metadata charset=\"euc-kr\">", {});
+    row("charset outside any tag", "<p>charset=euc-kr</p>", {});
+    row("no meta", "<html><body>hello</body></html>", {});
+    row("empty body", {}, {});
+    row("just within 1024 bytes", padding(1024 - 21) + "<meta charset=euc-kr>", cp949);
+    row("beyond 1024 bytes", padding(1100) + "<meta charset=\"euc-kr\">", {});
+    row("tag cut by the 1024th byte", padding(1010) + "<meta charset=\"euc-kr\">", {});
+    row("unclosed tag", "<meta charset=\"euc-kr\"", {});
+    row("ends after <meta", "<meta", {});
+
+    row("commented-out declaration", "<!-- <meta charset=\"euc-kr\"> --><meta charset=\"utf-8\">", "utf-8");
+    row("<!--> is a whole comment", "<!--><meta charset=\"euc-kr\">", cp949);
+    row("comment never closed", "<!-- <meta charset=\"euc-kr\">", {});
+    row("unknown label scans on", "<meta charset=\"bogus\"><meta charset=\"euc-kr\">", cp949);
+    row("iso-2022-kr is not supported", "<meta charset=\"iso-2022-kr\"><meta charset=\"utf-8\">", "utf-8");
+    row("content without the pragma", "<meta content=\"text/html; charset=euc-kr\"><meta charset=utf-8>", "utf-8");
+    row("content without the pragma, alone", "<meta content=\"text/html; charset=euc-kr\">", {});
+    row("charset attribute outranks content",
+        "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\" charset=\"euc-kr\">", cp949);
+    row("first of two charset attributes", "<meta charset=\"euc-kr\" charset=\"utf-8\">", cp949);
+    row("'>' inside a quoted value", "<meta name=\"a>b\" charset=\"euc-kr\">", cp949);
+    row("charset= inside another value", "<meta name=\"charset=euc-kr\" charset=\"utf-8\">", "utf-8");
+    row("newline inside content", "<meta content=\"text/html;\ncharset=euc-kr\" http-equiv=content-type>", cp949);
+    row("a meta inside another tag's attribute", "<div title=\"<meta charset=euc-kr>\"><meta charset=\"utf-8\">",
+        "utf-8");
+    row("<? and <! skipped", "<?xml version=\"1.0\" encoding=\"x\"?><!DOCTYPE html><meta charset=\"euc-kr\">", cp949);
+    row("an end tag's attributes skipped", "</p charset=\"euc-kr\"><meta charset=utf-8>", "utf-8");
+    row("utf-16 label gives utf-8", "<meta charset=\"UTF-16LE\">", "utf-8");
+    row("x-user-defined gives windows-1252", "<meta charset=\"x-user-defined\">", "windows-1252");
+    row("unmatched quote in content", "<meta http-equiv=\"content-type\" content=\"charset='euc-kr\">", {});
+    row("slash after the tag name", "<meta/charset=\"euc-kr\">", cp949);
+    row("spaces around =", "<meta charset = \"euc-kr\" >", cp949);
+    row("upper-case pragma and content",
+        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; CHARSET=EUC-KR\">", cp949);
 }
 
 void TestCharset::meta()
@@ -152,6 +177,15 @@ void TestCharset::decode_data()
     QTest::newRow("empty body") << QByteArray() << QByteArray("text/html; charset=euc-kr") << QString();
     QTest::newRow("euc-kr cut inside a character")
         << EucKrHeading.left(3) << QByteArray("text/html; charset=euc-kr") << QStringLiteral("캐");
+    QTest::newRow("utf-16le BOM") << QByteArray::fromHex("fffe00ac") << QByteArray("text/html; charset=utf-8")
+                                  << QStringLiteral("가");
+    QTest::newRow("utf-16be BOM") << QByteArray::fromHex("feffac00") << QByteArray() << QStringLiteral("가");
+    QTest::newRow("commented-out euc-kr on a utf-8 page")
+        << QByteArray("<!--<meta charset=\"euc-kr\">-->" + utf8Heading) << QByteArray("text/html")
+        << QString(QStringLiteral("<!--<meta charset=\"euc-kr\">-->") + Heading);
+    QTest::newRow("iso-2022-kr header: meta decides")
+        << QByteArray(metaEucKr + EucKrHeading) << QByteArray("text/html; charset=iso-2022-kr")
+        << QString(QString::fromLatin1(metaEucKr) + Heading);
     QTest::newRow("latin-1 label") << QByteArray("caf\xE9") << QByteArray("text/plain; charset=iso-8859-1")
                                    << QStringLiteral("café");
 }
