@@ -1,7 +1,6 @@
 #include "textout.h"
 
 #include "qtbridge/qtbridge.h"
-#include "search/controltext.h"
 
 #include <cstdio>
 
@@ -32,23 +31,18 @@ int displayWidth(const QString &text)
     return width;
 }
 
-QString safe(const QString &text)
-{
-    return toQString(escapeControls(view(text)));
-}
-
 QString formatTable(const QStringList &header, const std::vector<QStringList> &rawRows)
 {
-    auto escaped = [](const QStringList &raw) {
+    auto escapedCells = [](const QStringList &raw) {
         QStringList cells;
         for (const QString &cell : raw)
-            cells << safe(cell);
+            cells << escaped(cell);
         return cells;
     };
-    std::vector<QStringList> rows{escaped(header)};
+    std::vector<QStringList> rows{escapedCells(header)};
     rows.reserve(rawRows.size() + 1);
     for (const QStringList &raw : rawRows)
-        rows.push_back(escaped(raw));
+        rows.push_back(escapedCells(raw));
 
     // Capped, or one hostile cell would pad every other row to its width: a page's megabyte of
     // nickname times a hundred rows.

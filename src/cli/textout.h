@@ -11,16 +11,12 @@ namespace thornvale::cli {
 // Columns a text takes on a terminal: Hangul and other East Asian wide characters take two.
 int displayWidth(const QString &text);
 
-// Text from outside (a page, a reply, an argument) as it may go to the terminal: every control
-// that would act on it written as an escape. Not for --json, whose strings JSON escapes.
-QString safe(const QString &text);
-
 // The widest a column of formatTable grows; a longer cell is written whole, and the rest of its
 // row follows it.
 inline constexpr int MaxColumnWidth = 40;
 
 // Rows laid out in columns padded to their widest cell (up to MaxColumnWidth), one line each,
-// header first. Every cell is written through safe() and measured after it.
+// header first. Every cell is written through escaped() (qtbridge) and measured after it.
 QString formatTable(const QStringList &header, const std::vector<QStringList> &rows);
 
 // UTF-8 to a pipe or a file; to a Windows console UTF-16, which it shows whatever its code page.

@@ -1,7 +1,6 @@
 #include "music/musicpage.h"
 
 #include "qtbridge/qtbridge.h"
-#include "search/controltext.h"
 
 #include <QAuthenticator>
 #include <QCoreApplication>
@@ -65,7 +64,7 @@ QString describeAddress(const QUrl &url)
     QString text = QString::fromLatin1(url.toEncoded());
     if (text.size() > MaxShownAddress)
         text = text.left(MaxShownAddress) + QStringLiteral("...");
-    return toQString(escapeControls(view(text)));
+    return escaped(text);
 }
 
 MusicPage::MusicPage(QWebEngineProfile *profile, QObject *parent, WindowOpener opener)

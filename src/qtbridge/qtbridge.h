@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "search/controltext.h"
+
 namespace thornvale {
 
 // The string's code units in place; valid while the string lives unchanged.
@@ -25,6 +27,13 @@ inline std::u16string toU16(const QString &s)
 inline QString toQString(std::u16string_view s)
 {
     return QString::fromUtf16(s.data(), qsizetype(s.size()));
+}
+
+// The text as a terminal, a log or the clipboard may take it from a website: every control and
+// bidi control written as an escape (escapeControls).
+inline QString escaped(QStringView s)
+{
+    return toQString(escapeControls(view(s)));
 }
 
 } // namespace thornvale

@@ -1,7 +1,6 @@
 #include "shell/links.h"
 
 #include "qtbridge/qtbridge.h"
-#include "search/controltext.h"
 
 #include <QUrl>
 
@@ -22,7 +21,7 @@ namespace {
 // One line whatever the address holds: nothing in it reaches the terminal as a control.
 void reportRefusal(const char *why, const QString &address)
 {
-    const QString shown = toQString(escapeControls(view(address)));
+    const QString shown = escaped(address);
     std::fprintf(stderr, "thornvale: %s: %s\n", why, shown.toLocal8Bit().constData());
 }
 
