@@ -17,7 +17,6 @@
 #include "net/sitefetch.h"
 #include "qtbridge/qtbridge.h"
 #include "search/characterpage.h"
-#include "search/controltext.h"
 #include "search/ranklookup.h"
 #include "search/reporttext.h"
 #include "search/resultpage.h"
@@ -162,8 +161,15 @@ void Form1::playMusic(const QString &address)
 void Form1::gourl_Click()
 {
     // Nothing selected, nothing to open.
-    if (const int row = selectedRow(); row >= 0)
-        openLink(toQString(m_results->cell(row, ResultRow::Address)));
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const QString address = toQString(m_results->cell(row, ResultRow::Address));
+    openLink(address);
+    // A row without an address is refused with a line on stderr; the user is told as "바로검색"
+    // tells them.
+    if (address.isEmpty())
+        showFailure(toQString(FailureCause(FetchFailure::NoAddress)));
 }
 
 void Form1::copySelectedRow()
@@ -175,7 +181,7 @@ void Form1::copySelectedRow()
     // hid in it (a line feed and a command behind a bidi override, say), nor break the tabs.
     QStringList cells;
     for (int k = 0; k < ResultRow::CellCount; ++k)
-        cells << toQString(escapeControls(m_results->cell(row, k)));
+        cells << escaped(toQString(m_results->cell(row, k)));
     QGuiApplication::clipboard()->setText(cells.join(u'\t'));
 }
 

@@ -174,6 +174,21 @@ void TestForm1Menus::openCharacterPage()
     m_fx.selectRow(3);
     m_fx.triggerAction("gourl");
     QCOMPARE(m_opened, QStringList{m_fx.cell(3, 6)});
+
+    // A row without an address opens nothing and says so in the failure box.
+    thornvale::ResultModel *list = m_fx.model();
+    list->append(thornvale::toU16(QString::number(list->count())));
+    list->setLastCell(thornvale::ResultRow::Nickname, u"주소없음");
+    m_fx.selectRow(list->count() - 1);
+    m_fx.triggerAction("gourl");
+    QCOMPARE(m_opened, QStringList{m_fx.cell(3, 6)});
+    QMessageBox *box = openMessageBox();
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral("캐릭터 주소가 없습니다."));
+    QCOMPARE(box->icon(), QMessageBox::Warning);
+    QCOMPARE(box->windowTitle(), QStringLiteral(" ")); // blank, as every failure box
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    box->done(QMessageBox::Ok);
 }
 
 void TestForm1Menus::songsAndTabOrder()
