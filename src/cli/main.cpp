@@ -45,7 +45,7 @@ struct Options {
 
 int usageError(const QCommandLineParser &parser, const QString &message)
 {
-    writeErr(safe(message) + u'\n');
+    writeErr(escaped(message) + u'\n');
     writeErr(parser.helpText());
     return ExitUsage;
 }
@@ -143,8 +143,8 @@ void printDetail(const Options &opt, const CharacterDetail &d)
         return t ? toQString(*t) : QStringLiteral("(없음)");
     };
     writeOut(QStringLiteral("칭호: %1\n서버: %2\n%3\n직업: %4\n")
-                 .arg(safe(show(d.title)), safe(show(d.server)), safe(toQString(JoinSubParts(d.subParts))),
-                      safe(show(d.job))));
+                 .arg(escaped(show(d.title)), escaped(show(d.server)), escaped(toQString(JoinSubParts(d.subParts))),
+                      escaped(show(d.job))));
     // The table escapes its own cells.
     std::vector<QStringList> rows;
     int k = 0;
@@ -258,7 +258,7 @@ Outcome statusCommand(Session &s)
             s.exitCode = ExitNegative;
             break;
         case ServiceState::Unknown:
-            writeOut(QStringLiteral("unknown: %1\n").arg(safe(toQString(d.reason))));
+            writeOut(QStringLiteral("unknown: %1\n").arg(escaped(toQString(d.reason))));
             s.exitCode = ExitUnreadable;
             break;
         }
@@ -268,12 +268,16 @@ Outcome statusCommand(Session &s)
     return std::nullopt;
 }
 
+// The options only some commands take; the three addresses are every command's.
+enum CommandOption : unsigned { NoOptions = 0, JsonOption = 1, NextFromOption = 2 };
+
 struct Command {
     QStringView name;
     qsizetype arguments;        // exactly this many
     QStringView usage;          // what follows the name, in the help and in its usage error
     QStringView summary;        // for the help, which wraps it
     QStringView usageNote = {}; // what only the usage error adds: a range the count does not show
+    unsigned options = NoOptions;
     Outcome (*run)(Session &);
 };
 
@@ -295,17 +299,20 @@ constexpr Command Commands[] = {
      .usage = u"NAME [--next-from M] [--json]",
      .summary = u"Read ten result pages and list the characters found (number, nickname, server, level, "
                 u"class, race, page address), then the page counter.",
+     .options = JsonOption | NextFromOption,
      .run = searchCommand},
     {.name = u"detail",
      .arguments = 1,
      .usage = u"ADDRESS [--json]",
      .summary = u"Read the character page at ADDRESS: title, server, level line, class, equipment and "
                 u"grades.",
+     .options = JsonOption,
      .run = detailCommand},
     {.name = u"rank",
      .arguments = 3,
      .usage = u"NICKNAME SERVER NAME [--next-from M]",
      .summary = u"Search NAME and print each row number at which NICKNAME on SERVER stands.",
+     .options = NextFromOption,
      .run = rankCommand},
     {.name = u"status",
      .arguments = 0,
@@ -340,13 +347,31 @@ QString commandNames()
     return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
 }
 
+// `text` appended to `line` word by word from column `column`, wrapped within 79 columns as Qt
+// wraps the options' descriptions.
+QString wrapped(QString line, QStringView text, qsizetype column)
+{
+    constexpr qsizetype Width = 79;
+    QString out;
+    line = line.leftJustified(column);
+    for (const QStringView word : text.tokenize(u' ')) {
+        const bool started = line.size() > column;
+        if (started && line.size() + 1 + word.size() > Width) {
+            out += line + u'\n';
+            line = QString(column, u' ');
+        } else if (started) {
+            line += u' ';
+        }
+        line += word;
+    }
+    return out + line + u'\n';
+}
+
 // The commands laid out as Qt lays out the options further down, so the help reads as one: the
-// summary from column 26 (below a usage too long to leave room for it), wrapped within 79
-// columns.
+// summary from column 26 (below a usage too long to leave room for it).
 QString commandsHelp()
 {
     constexpr qsizetype SummaryColumn = 26;
-    constexpr qsizetype Width = 79;
     QString out;
     for (const Command &c : Commands) {
         QString line = QStringLiteral("  ") + usageLine(c);
@@ -354,18 +379,30 @@ QString commandsHelp()
             out += line + u'\n';
             line.clear();
         }
-        line = line.leftJustified(SummaryColumn);
-        for (const QStringView word : c.summary.tokenize(u' ')) {
-            const bool started = line.size() > SummaryColumn;
-            if (started && line.size() + 1 + word.size() > Width) {
-                out += line + u'\n';
-                line = QString(SummaryColumn, u' ');
-            } else if (started) {
-                line += u' ';
-            }
-            line += word;
-        }
-        out += line + u'\n';
+        out += wrapped(line, c.summary, SummaryColumn);
+    }
+    return out;
+}
+
+// One option as a command's help lists it; `only` is the command option it is, or NoOptions for
+// one every command takes.
+struct ListedOption {
+    unsigned only;
+    const QCommandLineOption *option;
+};
+
+// "thornvale-cli COMMAND --help": the command's usage and summary, and the options it takes.
+QString commandHelp(const Command &c, std::initializer_list<ListedOption> options)
+{
+    QString out = QStringLiteral("Usage: %1 [options] %2\n\n").arg(QCoreApplication::applicationName(), usageLine(c));
+    out += wrapped(QString(), c.summary, 0) + QStringLiteral("\nOptions:\n");
+    for (const auto &[only, option] : options) {
+        if (only != NoOptions && !(c.options & only))
+            continue;
+        QString head = QStringLiteral("  --") + option->names().constFirst();
+        if (!option->valueName().isEmpty())
+            head += QStringLiteral(" <%1>").arg(option->valueName());
+        out += head.leftJustified(26) + option->description() + u'\n';
     }
     return out;
 }
@@ -425,8 +462,15 @@ int main(int argc, char *argv[])
     // not Qt's own exit 1.
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser, parser.errorText());
+    const QStringList args = parser.positionalArguments();
+    const QString name = args.value(0);
+    const Command *command = findCommand(name);
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        writeOut(parser.helpText());
+        // "COMMAND --help" is that command's; "--help" alone, or after no known command, the whole.
+        writeOut(command ? commandHelp(*command,
+                               { { NoOptions, &searchBase }, { NoOptions, &characterBase }, { NoOptions, &statusUrl },
+                                   { JsonOption, &json }, { NextFromOption, &nextFrom } })
+                         : parser.helpText());
         return 0;
     }
     if (parser.isSet(version)) {
@@ -449,12 +493,12 @@ int main(int argc, char *argv[])
         s.opt.nextFrom = std::int32_t(m);
     }
 
-    const QStringList args = parser.positionalArguments();
-    const QString name = args.value(0);
-    const Command *command = findCommand(name);
     if (!command)
         return usageError(parser, name.isEmpty() ? QStringLiteral("no command given")
                                                  : QStringLiteral("unknown command: %1").arg(name));
+    for (const auto &[only, option] : { ListedOption { JsonOption, &json }, ListedOption { NextFromOption, &nextFrom } })
+        if (parser.isSet(*option) && !(command->options & only))
+            return usageError(parser, QStringLiteral("%1 takes no --%2 option").arg(name, option->names().constFirst()));
     s.args = args.mid(1);
     const Outcome outcome = s.args.size() == command->arguments ? command->run(s) : Outcome(ExitUsage);
     if (outcome == ExitUsage)

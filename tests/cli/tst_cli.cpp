@@ -129,6 +129,48 @@ private Q_SLOTS:
         QVERIFY(!r.err.isEmpty());
     }
 
+    // --json and --next-from belong to the commands that take them; to any other command they
+    // are a usage error naming both, and COMMAND --help lists only the command's own.
+    void optionsBelongToCommands_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("firstLine"); // of stderr for an error, of stdout for help
+        QTest::addColumn<QStringList>("listed"); // options the help lists; "-" + name: must not
+        const auto row = [](const char *args, int code, const char *line, QStringList listed = {}) {
+            QTest::newRow(args) << QString::fromUtf8(args) << code << QString::fromUtf8(line) << listed;
+        };
+        row("encode --json abc", 2, "encode takes no --json option");
+        row("url abc 2 --next-from 5 --json", 2, "url takes no --json option");
+        row("status --next-from 1", 2, "status takes no --next-from option");
+        row("--next-from 1 detail x", 2, "detail takes no --next-from option");
+        row("rank a b c --json", 2, "rank takes no --json option");
+        row("encode --help", 0, "Usage: thornvale-cli [options] encode TEXT",
+            {QStringLiteral("--status-url"), QStringLiteral("-json"), QStringLiteral("-next-from")});
+        row("search --help", 0, "Usage: thornvale-cli [options] search NAME [--next-from M] [--json]",
+            {QStringLiteral("--search-base"), QStringLiteral("--json"), QStringLiteral("--next-from")});
+        row("--help rank", 0, "Usage: thornvale-cli [options] rank NICKNAME SERVER NAME [--next-from M]",
+            {QStringLiteral("--next-from"), QStringLiteral("-json")});
+    }
+    void optionsBelongToCommands()
+    {
+        QFETCH(QString, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, firstLine);
+        QFETCH(QStringList, listed);
+        const Run r = cli(args.split(u' '));
+        QCOMPARE(r.exitCode, exitCode);
+        const QString shown = exitCode == 0 ? r.out : r.err;
+        QCOMPARE(shown.section(u'\n', 0, 0), firstLine);
+        if (exitCode != 0)
+            QVERIFY(r.out.isEmpty());
+        for (const QString &option : listed) {
+            const bool absent = !option.startsWith(QLatin1String("--"));
+            const QString name = absent ? QLatin1Char('-') + option : option;
+            QVERIFY2(shown.contains(QStringLiteral("  ") + name + u' ') != absent, qPrintable(name));
+        }
+    }
+
     // The rows of a run are the roster's matches, numbered from 0 across the pages.
     void searchJsonMatchesRoster_data()
     {
