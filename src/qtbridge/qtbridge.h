@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "search/controltext.h"
+#include "search/reporttext.h"
 
 namespace thornvale {
 
@@ -34,6 +35,13 @@ inline QString toQString(std::u16string_view s)
 inline QString escaped(QStringView s)
 {
     return toQString(escapeControls(view(s)));
+}
+
+// Text from a page or a reply as a log line shows it: escaped, and a long one shortened
+// (LoggedText).
+inline QString logged(QStringView s)
+{
+    return toQString(LoggedText(view(s)));
 }
 
 } // namespace thornvale

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -16,54 +15,22 @@
 #include "net/pagefetcher.h"
 #include "net/sitefetch.h"
 #include "qtbridge/qtbridge.h"
-#include "search/characterpage.h"
-#include "search/ranklookup.h"
-#include "search/reporttext.h"
-#include "search/resultpage.h"
 #include "search/servicestatus.h"
 #include "shell/musicstrip.h"
 #include "shell/programicon.h"
 #include "shell/traymode.h"
 #include "ui/design.h"
+#include "ui/detailfetch.h"
 #include "ui/detailpanel.h"
+#include "ui/keyinput.h"
 #include "ui/messagebox.h"
 #include "ui/rankprompt.h"
 #include "ui/resultmodel.h"
+#include "ui/windowsearch.h"
 
 namespace thornvale {
 
-namespace {
-
-// The character code of Enter, as the key-press handlers compare it.
-constexpr int EnterCode = 13;
-
-// The character a key event types, as the key-press handlers take it, or -1 for keys that type
-// nothing (arrows, modifiers) and for Tab, which moves the focus instead of typing.
-int characterCode(const QKeyEvent *key)
-{
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-        return EnterCode;
-    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->text().isEmpty())
-        return -1;
-    return key->text().at(0).unicode();
-}
-
-// Focus that comes or goes because another window took over (a message box, a popup, another
-// program) is no move of the user's within this window.
-bool isWindowSwitch(Qt::FocusReason reason)
-{
-    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
-        || reason == Qt::MenuBarFocusReason;
-}
-
-// Text from a page or a reply, as it may go to stderr: a terminal acts on none of it, and a long
-// one is shortened.
-QString shown(const QString &text)
-{
-    return toQString(LoggedText(view(text)));
-}
-
-} // namespace
+using namespace keyinput;
 
 Form1::Form1(SiteConfig config, QWidget *parent)
     : QMainWindow(
@@ -79,6 +46,15 @@ Form1::Form1(SiteConfig config, QWidget *parent)
     m_music->setTabNeighbours(m_ui.LV, m_ui.txtAdd);
     m_rank = new RankPrompt(*m_results, m_ui.txtnick, m_ui.txtAdd, this);
     connect(m_rank, &RankPrompt::finished, this, &Form1::rankLookupFinished);
+    const auto fetcher = [this]() -> net::PageFetcher & { return httpRequest(); };
+    m_search = new WindowSearch(
+        m_config, *m_results, m_pageCounter, { m_ui.txtName, m_ui.Command1, m_ui.LV->viewport() }, fetcher, this);
+    connect(m_search, &WindowSearch::pageTaken, this, &Form1::searchPageFinished);
+    connect(m_search, &WindowSearch::failed, this, &Form1::showFailure);
+    connect(m_search, &WindowSearch::finished, this, &Form1::searchFinished);
+    m_detail = new DetailFetch(*m_ui.panel, fetcher, [this] { return selectedCell(ResultRow::Nickname); }, this);
+    connect(m_detail, &DetailFetch::failed, this, &Form1::showFailure);
+    connect(m_detail, &DetailFetch::finished, this, &Form1::detailFinished);
     connectControls();
     for (QObject *watched : { static_cast<QObject *>(m_ui.txtName), static_cast<QObject *>(m_ui.txtnick),
              static_cast<QObject *>(m_ui.txtAdd), static_cast<QObject *>(m_ui.LV),
@@ -90,12 +66,10 @@ Form1::Form1(SiteConfig config, QWidget *parent)
 
 Form1::~Form1()
 {
-    stopSearch();
-    stopDetail();
+    // The run and the detail fetch go before the model they fill.
+    delete m_search;
+    delete m_detail;
     delete m_closedBox;
-    // The model goes with the window; a run must not outlive it.
-    m_search.reset();
-    m_retiredSearch.reset();
 }
 
 void Form1::connectControls()
@@ -135,7 +109,7 @@ const ResultList &Form1::results() const
 
 bool Form1::isSearching() const
 {
-    return m_search && m_search->isRunning();
+    return m_search->isRunning();
 }
 
 void Form1::setMusicModuleFolder(const QString &folder)
@@ -161,14 +135,13 @@ void Form1::playMusic(const QString &address)
 void Form1::gourl_Click()
 {
     // Nothing selected, nothing to open.
-    const int row = selectedRow();
-    if (row < 0)
+    const std::optional<QString> address = selectedCell(ResultRow::Address);
+    if (!address)
         return;
-    const QString address = toQString(m_results->cell(row, ResultRow::Address));
-    openLink(address);
+    openLink(*address);
     // A row without an address is refused with a line on stderr; the user is told as "바로검색"
     // tells them.
-    if (address.isEmpty())
+    if (address->isEmpty())
         showFailure(toQString(FailureCause(FetchFailure::NoAddress)));
 }
 
@@ -193,6 +166,12 @@ int Form1::selectedRow() const
     return rows.first().row();
 }
 
+std::optional<QString> Form1::selectedCell(int column) const
+{
+    const int row = selectedRow();
+    return row < 0 ? std::nullopt : std::optional(toQString(m_results->cell(row, column)));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Start-up
 
@@ -205,7 +184,7 @@ void Form1::load()
         if (decision.state == ServiceState::Unknown)
             qWarning().noquote() << QStringLiteral(
                 "thornvale: cannot read the service status (%1); starting anyway")
-                                        .arg(shown(toQString(decision.reason)));
+                                        .arg(logged(toQString(decision.reason)));
         serviceAnswered(decision.state != ServiceState::Closed);
     });
 }
@@ -248,8 +227,8 @@ void Form1::closeEvent(QCloseEvent *event)
     Q_EMIT closing();
     m_tray->removeIcon();
     m_music->closePopups();
-    stopSearch();
-    stopDetail();
+    m_search->stop();
+    m_detail->stop();
     QMainWindow::closeEvent(event);
     // Closing the main window ends the program, whatever other windows are still open.
     QCoreApplication::quit();
@@ -258,67 +237,11 @@ void Form1::closeEvent(QCloseEvent *event)
 // ---------------------------------------------------------------------------------------------
 // Searching
 
-net::PageFetcher *Form1::httpRequest()
+net::PageFetcher &Form1::httpRequest()
 {
     if (!m_httpRequest)
         m_httpRequest = new net::PageFetcher(this);
-    return m_httpRequest;
-}
-
-void Form1::startSearch(SearchEntry entry)
-{
-    stopSearch();
-    m_failedPages = 0;
-    m_firstFailure = FetchFailure::None;
-    SearchHost &host = *this;
-    m_search = std::make_unique<SearchPages>(
-        entry, host, *m_results, m_pageCounter, m_config.searchAddressStart(), m_config.characterBase);
-    m_ui.LV->viewport()->setCursor(Qt::BusyCursor);
-    m_search->start();
-}
-
-void Form1::stopSearch()
-{
-    if (m_search) {
-        m_search->cancel();
-        m_retiredSearch = std::move(m_search);
-    }
-    m_ui.LV->viewport()->unsetCursor();
-}
-
-std::u16string Form1::currentName()
-{
-    return toU16(m_ui.txtName->text());
-}
-
-AbortFetch Form1::fetchPage(const std::u16string &address, std::function<void(PageBody)> done)
-{
-    return net::FetchPageBody(*httpRequest(), toQString(address), this, std::move(done));
-}
-
-void Form1::setCommand1Enabled(bool enabled)
-{
-    m_ui.Command1->setEnabled(enabled);
-}
-
-void Form1::pageFinished(const PageReport &report)
-{
-    if (report.outcome == PageReport::Outcome::FetchFailed && m_failedPages++ == 0)
-        m_firstFailure = report.failure;
-    // A page without the heading is logged too, though the user hears nothing of it: the site
-    // sends such pages past its last result.
-    for (const std::u16string &line : PageReportLines(report))
-        qWarning().noquote() << QStringLiteral("thornvale: ") + toQString(line);
-    Q_EMIT searchPageFinished(report.page, report.rows);
-}
-
-void Form1::runFinished()
-{
-    m_ui.LV->viewport()->unsetCursor();
-    // A dead server must not look like a name without characters.
-    if (m_failedPages > 0)
-        showFailure(toQString(SearchFailureMessage(m_failedPages, m_firstFailure)));
-    Q_EMIT searchFinished();
+    return *m_httpRequest;
 }
 
 void Form1::showFailure(const QString &text)
@@ -328,12 +251,12 @@ void Form1::showFailure(const QString &text)
 
 void Form1::Command1_Click()
 {
-    startSearch(SearchEntry::FirstPages);
+    m_search->start(SearchEntry::FirstPages);
 }
 
 void Form1::Command2_Click()
 {
-    startSearch(SearchEntry::NextPages);
+    m_search->start(SearchEntry::NextPages);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -404,9 +327,9 @@ void Form1::txtName_KeyPress(int keyAscii)
     m_pageCounter = 0;
     // The run in flight was for the name as it stood; its remaining pages would now land under a
     // counter that says nothing was requested. The rows already shown stay.
-    stopSearch();
+    m_search->stop();
     if (keyAscii == EnterCode)
-        startSearch(SearchEntry::EnterSearch);
+        m_search->start(SearchEntry::EnterSearch);
 }
 
 void Form1::txtnick_LostFocus()
@@ -447,65 +370,16 @@ void Form1::openListMenuFromKeyboard()
 }
 
 // ---------------------------------------------------------------------------------------------
-// Rank lookup
+// The rank lookup and the detail view: each a class of its own
 
 void Form1::Command3_Click()
 {
     m_rank->start();
 }
 
-// ---------------------------------------------------------------------------------------------
-// Character detail
-
-void Form1::stopDetail()
-{
-    if (AbortFetch abort = std::exchange(m_detailFetch, {}))
-        abort();
-}
-
 void Form1::cmdcmd_Click()
 {
-    stopDetail();
-    m_ui.panel->ResetDetailPanel();
-    const int row = selectedRow();
-    if (row < 0) {
-        finishDetail({});
-        return;
-    }
-    const QString address = toQString(m_results->cell(row, ResultRow::Address));
-    // A row whose page had no anchor: there is nothing to ask for, and the user is told so.
-    if (address.isEmpty()) {
-        qWarning("thornvale: character page: the row has no address");
-        finishDetail({std::nullopt, u"the row has no address", FetchFailure::NoAddress});
-        return;
-    }
-    m_detailFetch = net::FetchPageBody(
-        *httpRequest(), address, this,
-        [this, address](const PageBody &body) {
-            m_detailFetch = {};
-            if (!body.text)
-                qWarning().noquote() << QStringLiteral("thornvale: character page: %1 (%2)")
-                                            .arg(shown(toQString(body.error)), shown(address));
-            finishDetail(body, address);
-        },
-        net::StatusPolicy::ErrorStatusFails);
-}
-
-void Form1::finishDetail(const PageBody &body, const QString &address)
-{
-    const CharacterDetail detail
-        = ParseCharacterPage(body.text ? std::u16string_view(*body.text) : std::u16string_view());
-    for (const std::u16string &line : DetailReportLines(detail, view(address)))
-        qWarning().noquote() << QStringLiteral("thornvale: character page: ") + toQString(line);
-    // The nickname is read now, not at the click: a search in between may have emptied the list.
-    std::optional<QString> nickname;
-    if (const int row = selectedRow(); row >= 0)
-        nickname = toQString(m_results->cell(row, ResultRow::Nickname));
-    m_ui.panel->ShowCharacterDetail(detail, nickname);
-    m_ui.panel->ColourGradeLabels();
-    if (body.failure != FetchFailure::None)
-        showFailure(toQString(DetailFailureMessage(body.failure, body.httpStatus)));
-    Q_EMIT detailFinished();
+    m_detail->start(selectedCell(ResultRow::Address));
 }
 
 } // namespace thornvale

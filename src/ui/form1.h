@@ -4,11 +4,10 @@
 #include <QPointer>
 
 #include <cstdint>
-#include <memory>
+#include <optional>
 
 #include "config/siteconfig.h"
 #include "search/fetchfailure.h"
-#include "search/searchpages.h"
 #include "shell/links.h"
 #include "ui/form1design.h"
 
@@ -16,11 +15,14 @@ class QMessageBox;
 
 namespace thornvale {
 
+class DetailFetch;
 class MusicEngine;
 class MusicStrip;
 class RankPrompt;
+class ResultList;
 class ResultModel;
 class TrayMode;
+class WindowSearch;
 
 namespace net {
 class PageFetcher;
@@ -33,7 +35,7 @@ class PageFetcher;
 // Long work (the page run, the detail view, the rank lookup, the status check) runs as steps on
 // the event loop, so the window keeps painting and taking input throughout; a newer search or
 // detail view supersedes the one still in flight.
-class Form1 final : public QMainWindow, private SearchHost {
+class Form1 final : public QMainWindow {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form1)
 
@@ -83,13 +85,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // SearchHost
-    std::u16string currentName() override;
-    AbortFetch fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override;
-    void setCommand1Enabled(bool enabled) override;
-    void pageFinished(const PageReport &report) override;
-    void runFinished() override;
-
     void connectControls();
     // Every link item and "주소접속" open their address through here.
     void openLink(const QString &address);
@@ -99,10 +94,11 @@ private:
     void copySelectedRow();
     // The selected result row (0-based), or -1.
     int selectedRow() const;
+    // A cell of the selected row, or nothing when no row is selected.
+    std::optional<QString> selectedCell(int column) const;
 
-    net::PageFetcher *httpRequest();
-    void startSearch(SearchEntry entry);
-    void stopSearch();
+    // The one fetcher of the search runs and the detail view, made at the first page asked for.
+    net::PageFetcher &httpRequest();
 
     void serviceAnswered(bool open);
     void Timer2_Timer();
@@ -115,9 +111,6 @@ private:
     // The menu key or Shift+F10 in the list: menu34 below the selected row, if there is one.
     void openListMenuFromKeyboard();
 
-    void stopDetail();
-    // address: the page asked for, for the log lines; empty when nothing was asked for.
-    void finishDetail(const PageBody &body, const QString &address = {});
     // A warning box with OK only and a blank title bar, for a fetch that failed.
     void showFailure(const QString &text);
 
@@ -127,14 +120,8 @@ private:
     std::int32_t m_pageCounter = 0;
     net::PageFetcher *m_httpRequest = nullptr;
 
-    std::unique_ptr<SearchPages> m_search;
-    // The run superseded last; kept until the next search so that it is never destroyed while
-    // one of its own callbacks is still on the stack.
-    std::unique_ptr<SearchPages> m_retiredSearch;
-    int m_failedPages = 0; // of the run in flight
-    FetchFailure m_firstFailure = FetchFailure::None;
-
-    AbortFetch m_detailFetch; // the detail view's page in flight
+    WindowSearch *m_search = nullptr;
+    DetailFetch *m_detail = nullptr;
 
     QPointer<QMessageBox> m_closedBox;
     TrayMode *m_tray = nullptr;
