@@ -44,7 +44,13 @@ start=$(date +%s)
 # The source through a private sources list that adds deb-src; the system's apt configuration
 # stays as it is.
 mkdir -p "$work/apt/lists/partial" "$work/apt/parts"
-sed 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources >"$work/apt/parts/debian.sources"
+# Debian 12 keeps its sources in deb822 form; an older style sources.list gets a deb-src line for
+# each deb line.
+if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources >"$work/apt/parts/debian.sources"
+elif [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^deb \(.*\)$/deb \1\ndeb-src \1/p' /etc/apt/sources.list >"$work/apt/parts/debian.list"
+fi
 apt_opts=(-o "Dir::Etc::sourcelist=/dev/null" -o "Dir::Etc::sourceparts=$work/apt/parts"
           -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache::archives=$work/apt")
 # As root apt hands downloads to its _apt user, who cannot write into this private folder.

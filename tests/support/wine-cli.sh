@@ -41,4 +41,16 @@ url 토른 2
 detail @/hostile/character/error?status=404
 frobnicate 토른
 COMMANDS
+# The console path: in a terminal Wine gives the program a console, which it writes through
+# WriteConsoleW, progress line included. Without the terminal's escapes and carriage returns, every
+# line of the Linux table is there.
+"$linux/src/cli/thornvale-cli" "${base[@]}" search 토른 >"$work/linux.out" 2>/dev/null
+script -qc "wine '$dist/thornvale-cli.exe' ${base[*]} search 토른" "$work/console.raw" >/dev/null 2>&1 </dev/null
+sed 's/\x1b\[[0-9;?]*[A-Za-z]//g' "$work/console.raw" | tr '\r' '\n' >"$work/console.out"
+if grep -q '1/10' "$work/console.out" && ! grep -Fxvq -f "$work/console.out" "$work/linux.out"; then
+    echo "same: search 토른 on a console (the table, and a progress line)"
+else
+    echo "DIFFERENT: search 토른 on a console"
+    failed=1
+fi
 exit "$failed"
