@@ -1,5 +1,6 @@
 #include "clihost.h"
 
+#include "net/pagefetcher.h"
 #include "net/sitefetch.h"
 #include "qtbridge/qtbridge.h"
 #include "search/reporttext.h"

@@ -1,15 +1,14 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
-#include <cstdint>
 #include <functional>
-#include <memory>
 
-#include "net/pagefetcher.h"
-#include "search/resultlist.h"
 #include "search/searchpages.h"
+
+namespace thornvale::net {
+class PageFetcher;
+} // namespace thornvale::net
 
 namespace thornvale::cli {
 
