@@ -12,9 +12,11 @@
 #include <QPointer>
 #include <QWidget>
 
+// windows.h first, in a block of its own: the other two use its types.
 #include <windows.h>
-#include <shellapi.h>
+
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <array>
 #include <cstring>
