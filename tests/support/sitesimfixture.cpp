@@ -1,7 +1,5 @@
 #include "support/sitesimfixture.h"
 
-#include "support/testdata.h"
-
 namespace thornvale::test {
 
 std::unique_ptr<sitesim::Server> StartSiteSim(sitesim::Options options)
@@ -9,8 +7,6 @@ std::unique_ptr<sitesim::Server> StartSiteSim(sitesim::Options options)
     // Tests talk to loopback only, and an ephemeral port lets binaries run side by side.
     options.host = "127.0.0.1";
     options.port = 0;
-    if (options.fixtures.empty())
-        options.fixtures = TestDataDir();
     auto server = std::make_unique<sitesim::Server>(std::move(options));
     if (!server->start())
         return nullptr;

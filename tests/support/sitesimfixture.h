@@ -6,9 +6,8 @@
 
 namespace thornvale::test {
 
-// A site-sim serving on 127.0.0.1 on a port of its own choosing, with the fixture pages under
-// /fixtures/ unless the options name another directory. Null when it cannot start; it stops
-// when the pointer goes.
+// A site-sim serving on 127.0.0.1 on a port of its own choosing. Null when it cannot start; it
+// stops when the pointer goes.
 std::unique_ptr<sitesim::Server> StartSiteSim(sitesim::Options options = {});
 
 } // namespace thornvale::test

@@ -65,9 +65,6 @@ int main(int argc, char *argv[])
         QStringLiteral("no-header-charset"), QStringLiteral("Declare the charset only in <meta charset>."));
     const QCommandLineOption latencyOption(QStringLiteral("latency-ms"),
         QStringLiteral("Delay before every response."), QStringLiteral("ms"), QStringLiteral("0"));
-    const QCommandLineOption fixturesOption(QStringLiteral("fixtures"),
-        QStringLiteral("Folder served under /fixtures/."), QStringLiteral("dir"),
-        QStringLiteral(SITESIM_DEFAULT_FIXTURES));
     const QCommandLineOption statusOption(QStringLiteral("status"), QStringLiteral("Body of /status."),
         QStringLiteral("body"), QStringLiteral("1//thornvale"));
     const QCommandLineOption faultOption(QStringLiteral("fault"),
@@ -78,7 +75,7 @@ int main(int argc, char *argv[])
         QStringLiteral("Send /music1 to /music3 to this path instead, e.g. /hostile/dialogs."),
         QStringLiteral("path"));
     parser.addOptions({ hostOption, portOption, charsetOption, noHeaderCharsetOption, latencyOption,
-        fixturesOption, statusOption, faultOption, musicOption });
+        statusOption, faultOption, musicOption });
     parser.process(app);
 
     sitesim::Options options;
@@ -99,7 +96,6 @@ int main(int argc, char *argv[])
     if (!ok || latency < 0)
         return fail(QStringLiteral("bad --latency-ms"));
     options.latency = std::chrono::milliseconds(latency);
-    options.fixtures = parser.value(fixturesOption).toStdString();
     options.statusBody = parser.value(statusOption).toStdString();
     options.musicRedirect = parser.value(musicOption).toStdString();
 

@@ -240,12 +240,6 @@ std::string ServerErrorPage()
     return "<html><body><h1>500 Internal Server Error</h1></body></html>";
 }
 
-std::string ForbiddenPage()
-{
-    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>403</title></head><body>"
-           "<h1>접근할 수 없는 경로입니다</h1></body></html>\n";
-}
-
 std::string IndexPage()
 {
     return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Thornvale "

@@ -21,7 +21,6 @@ std::string_view SearchPageFooter();
 
 std::string NotFoundPage();
 std::string ServerErrorPage();
-std::string ForbiddenPage();
 std::string IndexPage();
 std::string MusicPage(int number);
 std::string PopupPage(const std::string &id, std::optional<long long> closeAfterMs);

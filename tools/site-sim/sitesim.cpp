@@ -12,12 +12,10 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <thread>
 #include <utility>
 
@@ -66,7 +64,6 @@ struct Server::Impl {
         Milliseconds latency;
         Milliseconds hangFor;
         std::string statusBody;
-        std::filesystem::path fixtures;
         std::string musicRedirect;
     };
 
@@ -88,7 +85,7 @@ struct Server::Impl {
     {
         std::lock_guard lock(mutex);
         return { options.charset, options.declareCharsetInHeader, options.latency, options.hangFor,
-            options.statusBody, options.fixtures, options.musicRedirect };
+            options.statusBody, options.musicRedirect };
     }
 
     std::string baseUrl() const
@@ -145,7 +142,6 @@ struct Server::Impl {
 
     httplib::Server::HandlerResponse preRoute(const httplib::Request &req, httplib::Response &res);
     void applyFault(Fault fault, const httplib::Request &req, httplib::Response &res, const Knobs &k);
-    void serveFixture(const std::string &name, httplib::Response &res, const Knobs &k) const;
     void installRoutes(httplib::Server &server);
     bool prepare();
 };
@@ -229,41 +225,6 @@ void Server::Impl::applyFault(
     }
 }
 
-void Server::Impl::serveFixture(const std::string &name, httplib::Response &res, const Knobs &k) const
-{
-    namespace fs = std::filesystem;
-    const fs::path relative(name);
-    bool safe = !k.fixtures.empty() && relative.is_relative() && !relative.has_root_name();
-    for (const fs::path &part : relative)
-        safe = safe && part != ".." && part != ".";
-    std::error_code error;
-    const fs::path root = fs::weakly_canonical(k.fixtures, error);
-    const fs::path file = safe ? fs::weakly_canonical(root / relative, error) : fs::path();
-    // A link inside the folder could still point out of it.
-    if (safe && !error) {
-        const auto [rootEnd, fileAt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
-        safe = rootEnd == root.end();
-    }
-    if (!safe || error) {
-        sendHtml(res, pages::ForbiddenPage(), k, 403);
-        return;
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!fs::is_regular_file(file, error) || !in) {
-        sendHtml(res, pages::NotFoundPage(), k, 404);
-        return;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    const std::string extension = file.extension().string();
-    if (extension == ".html" || extension == ".htm")
-        sendHtml(res, content.str(), k);
-    else if (extension == ".txt")
-        res.set_content(content.str(), "text/plain; charset=utf-8");
-    else
-        res.set_content(content.str(), "application/octet-stream");
-}
-
 void Server::Impl::installRoutes(httplib::Server &server)
 {
     using httplib::Request;
@@ -293,8 +254,6 @@ void Server::Impl::installRoutes(httplib::Server &server)
     server.Get("/status", [this](const Request &, Response &res) {
         res.set_content(knobs().statusBody, "text/plain; charset=utf-8");
     });
-    server.Get(R"(/fixtures/(.+))",
-        [this](const Request &req, Response &res) { serveFixture(req.matches[1].str(), res, knobs()); });
     server.Get("/pds/index.php", [](const Request &req, Response &res) {
         res.set_content("download stub " + req.get_param_value("file_name"), "text/plain; charset=utf-8");
     });

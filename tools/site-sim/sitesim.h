@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstddef>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -100,7 +99,6 @@ struct Options {
     Charset charset = Charset::Utf8;
     bool declareCharsetInHeader = true; // off: the charset is only declared by <meta charset>
     std::chrono::milliseconds latency{0};
-    std::filesystem::path fixtures; // tests/data, served under /fixtures/
     std::string statusBody = "1//thornvale";
     // When set, the music pages answer with a redirect here: the demo's music menu then plays the
     // hostile pages.
