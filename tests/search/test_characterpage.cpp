@@ -1,13 +1,12 @@
 #include "search/characterpage.h"
 #include "search/urlencode.h"
+#include "support/testdata.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace thornvale {
@@ -38,7 +37,9 @@ namespace {
 
 using thornvale::CharacterDetail;
 using thornvale::EquipmentEntry;
+using thornvale::FromUtf8;
 using thornvale::ParseCharacterPage;
+using thornvale::test::ReadTestData;
 using std::nullopt;
 
 std::u16string InRegion(const std::u16string &body)
@@ -223,14 +224,6 @@ TEST(ParseCharacterPage, KeepsItemsInPageOrderUpToTheBound)
 
 // --- Saved-style pages -------------------------------------------------------------------------
 
-std::u16string LoadPage(const std::string &file)
-{
-    std::ifstream in(std::string(THORNVALE_TEST_DATA) + "/" + file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return thornvale::FromUtf8(bytes.str());
-}
-
 const std::vector<EquipmentEntry> FixtureItems = {
     {u"무너진 성채의 대검 +7", u"영웅"}, {u"심연의 투구", u"전설"},       {u"바람걸음 장화", u"희귀"},
     {u"은빛 서약의 갑옷", u"고대"},      {u"황혼의 장갑", u"유일"},       {u"가시덩굴 허리띠", u"고급"},
@@ -258,7 +251,7 @@ class CharacterFixtureTest : public testing::TestWithParam<FixtureCase> {};
 
 TEST_P(CharacterFixtureTest, MatchesPage)
 {
-    const std::u16string page = LoadPage(GetParam().file);
+    const std::u16string page = FromUtf8(ReadTestData(GetParam().file));
     ASSERT_FALSE(page.empty()) << GetParam().file;
     EXPECT_EQ(ParseCharacterPage(page), GetParam().want);
 }
@@ -299,7 +292,7 @@ void ExpectTextsFromPage(std::u16string_view page, const CharacterDetail &detail
 
 TEST(ParseCharacterPage, TruncatedPageNeverLosesEarlierItems)
 {
-    const std::u16string page = LoadPage("character-25items.html");
+    const std::u16string page = FromUtf8(ReadTestData("character-25items.html"));
     ASSERT_FALSE(page.empty());
     std::size_t previous = 0;
     for (std::size_t length = 0; length <= page.size(); ++length) {

@@ -4,20 +4,16 @@
 #include <vector>
 
 #include "search/ranklookup.h"
+#include "support/resultrows.h"
 
 using namespace thornvale;
 
 namespace {
 
-ResultTable table(const std::vector<std::pair<std::u16string, std::u16string>> &rows)
+ResultTable table(const std::vector<test::RowCells> &rows)
 {
     ResultTable t;
-    for (const auto &[nick, server] : rows) {
-        const std::string n = std::to_string(t.count());
-        t.append(std::u16string(n.begin(), n.end()));
-        t.setLastCell(ResultRow::Nickname, nick);
-        t.setLastCell(ResultRow::Server, server);
-    }
+    test::AppendRows(t, rows);
     return t;
 }
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "form1fixture.h"
+#include "support/resultrows.h"
 #include "ui/detailpanel.h"
 
 #include <cmath>
@@ -256,14 +257,12 @@ void TestForm1Detail::failedFetch()
     QVERIFY(gone.start());
     const QString deadAddress = q(gone.characterBase() + "c0001");
     gone.stop();
-    list->append(thornvale::toU16(QString::number(list->count())));
-    list->setLastCell(thornvale::ResultRow::Nickname, u"없는사람");
     const bool asksTheSite = address.startsWith(u'@');
     if (address == u"dead")
-        list->setLastCell(thornvale::ResultRow::Address, thornvale::toU16(deadAddress));
+        address = deadAddress;
     else if (asksTheSite)
-        list->setLastCell(thornvale::ResultRow::Address,
-                          thornvale::toU16(address.replace(0, 1, q(m_fx.site->baseUrl()))));
+        address.replace(0, 1, q(m_fx.site->baseUrl()));
+    thornvale::test::AppendRows(*list, { { u"없는사람", u"", thornvale::toU16(address) } });
 
     const std::size_t requests = m_fx.site->requestsServed();
     QVERIFY(showRow(list->count() - 1));

@@ -5,12 +5,12 @@
 #include <QPushButton>
 
 #include "form1fixture.h"
+#include "support/resultrows.h"
 
 using thornvale::Form1;
-using thornvale::ResultRow;
 using namespace uitest;
 
-using Rows = QList<QPair<QString, QString>>; // nickname, server
+using Rows = std::vector<thornvale::test::RowCells>;
 Q_DECLARE_METATYPE(Rows)
 
 class TestForm1Rank : public QObject {
@@ -54,13 +54,8 @@ void TestForm1Rank::cleanup()
 
 void TestForm1Rank::fill(const Rows &rows)
 {
-    thornvale::ResultModel *list = m_fx.model();
-    list->clear();
-    for (const auto &[nickname, server] : rows) {
-        list->append(thornvale::toU16(QString::number(list->count())));
-        list->setLastCell(ResultRow::Nickname, thornvale::toU16(nickname));
-        list->setLastCell(ResultRow::Server, thornvale::toU16(server));
-    }
+    m_fx.model()->clear();
+    thornvale::test::AppendRows(*m_fx.model(), rows);
 }
 
 void TestForm1Rank::runToEnd(QSignalSpy &finished, QStringList &texts)
@@ -87,9 +82,7 @@ void TestForm1Rank::messages_data()
     QTest::addColumn<QString>("server");
     QTest::addColumn<QStringList>("expected");
 
-    const Rows three = { { QStringLiteral("Arin0"), QStringLiteral("가시골") },
-        { QStringLiteral("검은달"), QStringLiteral("잿빛나루") },
-        { QStringLiteral("별3"), QStringLiteral("은방울숲") } };
+    const Rows three = { { u"Arin0", u"가시골" }, { u"검은달", u"잿빛나루" }, { u"별3", u"은방울숲" } };
     QTest::newRow("first row is number 0") << three << "Arin0"
                                            << "가시골" << QStringList { "0번에 있습니다." };
     QTest::newRow("last of N rows is N-1") << three << "별3"
@@ -106,9 +99,9 @@ void TestForm1Rank::messages_data()
     QTest::newRow("hints compared as text: no ordinary row matches") << three << "닉네임"
                                                                      << "서버명" << QStringList {};
     QTest::newRow("hints compared as text: a row holding them matches")
-        << Rows { three[0], { QStringLiteral("닉네임"), QStringLiteral("서버명") } } << "닉네임"
+        << Rows { three[0], { u"닉네임", u"서버명" } } << "닉네임"
         << "서버명" << QStringList { "1번에 있습니다." };
-    QTest::newRow("both boxes empty match empty cells") << Rows { three[0], { QString(), QString() } } << ""
+    QTest::newRow("both boxes empty match empty cells") << Rows { three[0], { u"", u"" } } << ""
                                                         << "" << QStringList { "1번에 있습니다." };
     QTest::newRow("empty list: no box") << Rows {} << "Arin0"
                                         << "가시골" << QStringList {};
@@ -131,14 +124,13 @@ void TestForm1Rank::messages()
     QCOMPARE(finished.size(), 1);
     QCOMPARE(m_fx.ui->txtnick->text(), QStringLiteral("닉네임"));
     QCOMPARE(m_fx.ui->txtAdd->text(), QStringLiteral("서버명"));
-    QCOMPARE(form.results().count(), rows.size());
+    QCOMPARE(form.results().count(), int(rows.size()));
 }
 
 void TestForm1Rank::boxesReadAgainForEveryRow()
 {
     Form1 &form = *m_fx.form;
-    fill({ { QStringLiteral("A"), QStringLiteral("s") }, { QStringLiteral("B"), QStringLiteral("s") },
-        { QStringLiteral("A"), QStringLiteral("s") } });
+    fill({ { u"A", u"s" }, { u"B", u"s" }, { u"A", u"s" } });
     m_fx.ui->txtnick->setText(QStringLiteral("A"));
     m_fx.ui->txtAdd->setText(QStringLiteral("s"));
     QSignalSpy finished(&form, &Form1::rankLookupFinished);
@@ -158,8 +150,7 @@ void TestForm1Rank::searchDuringMessageBox()
     // A long list with matches early and late.
     Rows rows;
     for (int i = 0; i < 40; ++i)
-        rows << qMakePair(
-            i % 10 == 0 ? QStringLiteral("A") : QStringLiteral("x%1").arg(i), QStringLiteral("s"));
+        rows.push_back({ i % 10 == 0 ? u"A" : thornvale::toU16(QStringLiteral("x%1").arg(i)), u"s" });
     fill(rows);
     m_fx.ui->txtnick->setText(QStringLiteral("A"));
     m_fx.ui->txtAdd->setText(QStringLiteral("s"));
