@@ -15,13 +15,17 @@
 #include <array>
 #include <optional>
 
+#include "ui/detailpanel.h"
+
 namespace uitest {
 
 struct Form1Controls {
     explicit Form1Controls(const QWidget &form)
         : m_form(form)
     {
-        for (int k : {0, 2, 3, 4, 5})
+        using thornvale::DetailPanel;
+        for (int k : {DetailPanel::Title, DetailPanel::Job, DetailPanel::SubLine, DetailPanel::Server,
+                      DetailPanel::Nickname})
             Label1[std::size_t(k)] = child<QLabel>(QStringLiteral("Label1_%1").arg(k));
         for (int k = 1; k <= 20; ++k)
             Litem[std::size_t(k)] = child<QLabel>(QStringLiteral("Litem_%1").arg(k));

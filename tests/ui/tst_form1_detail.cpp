@@ -11,6 +11,7 @@
 
 #include <cmath>
 
+using thornvale::DetailPanel;
 using thornvale::Form1;
 using namespace uitest;
 
@@ -125,17 +126,19 @@ void TestForm1Detail::checkCharacter(const sitesim::Character &c)
         if (has)
             QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]).name(), gradeColour(q(c.items[std::size_t(k - 1)].grade)));
     }
-    QCOMPARE(m_fx.ui->Label1[0]->text(), c.hasTitle ? q(c.title) : QStringLiteral("칭호"));
-    QCOMPARE(m_fx.ui->Label1[5]->text(), q(c.name));
-    QCOMPARE(m_fx.ui->Label1[4]->text(), c.serverWithAt ? q(c.server) : QStringLiteral("서버"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Title]->text(), c.hasTitle ? q(c.title) : QStringLiteral("칭호"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Nickname]->text(), q(c.name));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Server]->text(),
+        c.serverWithAt ? q(c.server) : QStringLiteral("서버"));
     QStringList parts;
     for (std::size_t j = 0; j < 3; ++j)
         parts << (j < c.subParts.size() ? q(c.subParts[j]) : QString());
-    QCOMPARE(m_fx.ui->Label1[3]->text(), parts.join(Separator));
-    QCOMPARE(m_fx.ui->Label1[2]->text(), c.hasClass ? q(c.job) : QStringLiteral("직업( 3특성)"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::SubLine]->text(), parts.join(Separator));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Job]->text(), c.hasClass ? q(c.job) : QStringLiteral("직업( 3특성)"));
     // The headers follow their captions.
-    for (int e : { 0, 2, 3, 4, 5 })
-        QCOMPARE(m_fx.ui->Label1[std::size_t(e)]->size(), m_fx.ui->Label1[std::size_t(e)]->sizeHint());
+    for (auto e : { DetailPanel::Title, DetailPanel::Job, DetailPanel::SubLine, DetailPanel::Server,
+             DetailPanel::Nickname })
+        QCOMPARE(m_fx.ui->Label1[e]->size(), m_fx.ui->Label1[e]->sizeHint());
 }
 
 void TestForm1Detail::character_data()
@@ -177,7 +180,7 @@ void TestForm1Detail::gradeColours()
     QFETCH(QString, light);
 
     Form1 &form = *m_fx.form;
-    auto *panel = form.findChild<thornvale::DetailPanel *>();
+    auto *panel = form.findChild<DetailPanel *>();
     QVERIFY(panel);
     QLabel *label = m_fx.ui->LDitem[1];
     label->setText(grade);
@@ -219,19 +222,21 @@ void TestForm1Detail::missingPartsShowDesignTexts()
     // First a character with everything, then ones lacking one part each: no value of the first
     // may stay next to the new name.
     QVERIFY(showRow(0));
-    QVERIFY(m_fx.ui->Label1[0]->text() != QStringLiteral("칭호"));
+    QVERIFY(m_fx.ui->Label1[DetailPanel::Title]->text() != QStringLiteral("칭호"));
     QVERIFY(showRow(int(sitesim::kWithoutTitle)));
-    QCOMPARE(m_fx.ui->Label1[0]->text(), QStringLiteral("칭호"));
-    QCOMPARE(m_fx.ui->Label1[4]->text(), q(sitesim::Roster()[sitesim::kWithoutTitle].server));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Title]->text(), QStringLiteral("칭호"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Server]->text(),
+        q(sitesim::Roster()[sitesim::kWithoutTitle].server));
 
     QVERIFY(showRow(0));
     QVERIFY(showRow(int(sitesim::kServerWithoutAt)));
-    QCOMPARE(m_fx.ui->Label1[4]->text(), QStringLiteral("서버"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Server]->text(), QStringLiteral("서버"));
 
     QVERIFY(showRow(0));
     QVERIFY(showRow(int(sitesim::kWithoutClass)));
-    QCOMPARE(m_fx.ui->Label1[2]->text(), QStringLiteral("직업( 3특성)"));
-    QCOMPARE(m_fx.ui->Label1[5]->text(), q(sitesim::Roster()[sitesim::kWithoutClass].name));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Job]->text(), QStringLiteral("직업( 3특성)"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Nickname]->text(),
+        q(sitesim::Roster()[sitesim::kWithoutClass].name));
 }
 
 void TestForm1Detail::failedFetch_data()
@@ -267,11 +272,11 @@ void TestForm1Detail::failedFetch()
     const std::size_t requests = m_fx.site->requestsServed();
     QVERIFY(showRow(list->count() - 1));
     QCOMPARE(m_fx.site->requestsServed(), requests + (asksTheSite ? 1 : 0));
-    QCOMPARE(m_fx.ui->Label1[3]->text(), QStringLiteral(" |  | "));
-    QCOMPARE(m_fx.ui->Label1[5]->text(), QStringLiteral("없는사람"));
-    QCOMPARE(m_fx.ui->Label1[0]->text(), QStringLiteral("칭호"));
-    QCOMPARE(m_fx.ui->Label1[4]->text(), QStringLiteral("서버"));
-    QCOMPARE(m_fx.ui->Label1[2]->text(), QStringLiteral("직업( 3특성)"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::SubLine]->text(), QStringLiteral(" |  | "));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Nickname]->text(), QStringLiteral("없는사람"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Title]->text(), QStringLiteral("칭호"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Server]->text(), QStringLiteral("서버"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Job]->text(), QStringLiteral("직업( 3특성)"));
     for (int k = 1; k <= 20; ++k)
         QCOMPARE(m_fx.ui->Litem[std::size_t(k)]->text(), QStringLiteral("장비명"));
     // The colours of the first character's grades stay.
@@ -296,8 +301,8 @@ void TestForm1Detail::noRowSelected()
     m_fx.triggerAction("cmdcmd");
     QTRY_COMPARE(done.size(), 1);
     // Nothing to fetch: the rows reset, the nickname stays, the level line has only separators.
-    QCOMPARE(m_fx.ui->Label1[5]->text(), q(sitesim::Roster()[2].name));
-    QCOMPARE(m_fx.ui->Label1[3]->text(), QStringLiteral(" |  | "));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Nickname]->text(), q(sitesim::Roster()[2].name));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::SubLine]->text(), QStringLiteral(" |  | "));
     QCOMPARE(m_fx.ui->Litem[1]->text(), QStringLiteral("장비명"));
 }
 
@@ -330,8 +335,8 @@ void TestForm1Detail::searchDuringDetail()
     QVERIFY(done.wait(10000));
     const sitesim::Character &c = sitesim::Roster().at(sitesim::kWith12Items);
     QCOMPARE(m_fx.ui->Litem[12]->text(), q(c.items[11].name));
-    QCOMPARE(m_fx.ui->Label1[0]->text(), q(c.title));
-    QCOMPARE(m_fx.ui->Label1[5]->text(), QStringLiteral("닉네임"));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Title]->text(), q(c.title));
+    QCOMPARE(m_fx.ui->Label1[DetailPanel::Nickname]->text(), QStringLiteral("닉네임"));
     QVERIFY(searched.wait(30000));
     QCOMPARE(form.results().count(), 23);
 }

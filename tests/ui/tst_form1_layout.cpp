@@ -18,8 +18,10 @@
 #include "config/siteconfig.h"
 #include "form1controls.h"
 #include "qtbridge/qtbridge.h"
+#include "ui/detailpanel.h"
 #include "ui/form1.h"
 
+using thornvale::DetailPanel;
 using thornvale::Form1;
 
 namespace {
@@ -158,12 +160,16 @@ void TestForm1Layout::headerLabels_data()
     QTest::addColumn<QPoint>("topLeft");
     QTest::addColumn<bool>("bold");
 
-    QTest::newRow("Label1(0) title") << 0 << QStringLiteral("칭호") << QPoint(352, 8) << false;
-    QTest::newRow("Label1(5) nickname, bold") << 5 << QStringLiteral("닉네임") << QPoint(352, 24) << true;
-    QTest::newRow("Label1(4) server") << 4 << QStringLiteral("서버") << QPoint(432, 24) << false;
+    QTest::newRow("Label1(0) title")
+        << int(DetailPanel::Title) << QStringLiteral("칭호") << QPoint(352, 8) << false;
+    QTest::newRow("Label1(5) nickname, bold")
+        << int(DetailPanel::Nickname) << QStringLiteral("닉네임") << QPoint(352, 24) << true;
+    QTest::newRow("Label1(4) server")
+        << int(DetailPanel::Server) << QStringLiteral("서버") << QPoint(432, 24) << false;
     QTest::newRow("Label1(3) level line")
-        << 3 << QStringLiteral("레벨 종족 원정대") << QPoint(352, 40) << false;
-    QTest::newRow("Label1(2) class") << 2 << QStringLiteral("직업( 3특성)") << QPoint(352, 56) << false;
+        << int(DetailPanel::SubLine) << QStringLiteral("레벨 종족 원정대") << QPoint(352, 40) << false;
+    QTest::newRow("Label1(2) class")
+        << int(DetailPanel::Job) << QStringLiteral("직업( 3특성)") << QPoint(352, 56) << false;
 }
 
 void TestForm1Layout::headerLabels()
@@ -268,15 +274,15 @@ void TestForm1Layout::colours()
     QVERIFY(m_ui->pic1->autoFillBackground());
     QCOMPARE(m_ui->LV->backgroundRole(), QPalette::Base);
     QCOMPARE(m_ui->LV->foregroundRole(), QPalette::Text);
-    QCOMPARE(m_ui->Label1[5]->foregroundRole(), QPalette::Highlight);
+    QCOMPARE(m_ui->Label1[DetailPanel::Nickname]->foregroundRole(), QPalette::Highlight);
 }
 
 // A long nickname grows to the right under the server label: hidden where that label paints,
 // showing again past it.
 void TestForm1Layout::longNicknameRunsUnderServer()
 {
-    QLabel *nickname = m_ui->Label1[5];
-    QLabel *server = m_ui->Label1[4];
+    QLabel *nickname = m_ui->Label1[DetailPanel::Nickname];
+    QLabel *server = m_ui->Label1[DetailPanel::Server];
     QWidget *panel = server->parentWidget();
     QCOMPARE(nickname->parentWidget(), panel);
     QVERIFY(panel->children().indexOf(server) > panel->children().indexOf(nickname));

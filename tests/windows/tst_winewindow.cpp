@@ -19,6 +19,7 @@
 #include "ui/form1.h"
 #include "ui/form1controls.h"
 
+using thornvale::DetailPanel;
 using thornvale::Form1;
 using thornvale::toU16;
 
@@ -155,10 +156,10 @@ void TestWineWindow::detailFillsThePanel()
     direct->trigger();
     QVERIFY(done.size() == 1 || done.wait(20000));
 
-    QCOMPARE(m_ui->Label1[0]->text(), QStringLiteral("숲의 수호자"));
-    QCOMPARE(m_ui->Label1[4]->text(), QStringLiteral("이슬언덕"));
-    QCOMPARE(m_ui->Label1[3]->text(), QStringLiteral("38레벨 | 가시요정 | 달빛원정대"));
-    QCOMPARE(m_ui->Label1[2]->text(), QStringLiteral("덩굴술사"));
+    QCOMPARE(m_ui->Label1[DetailPanel::Title]->text(), QStringLiteral("숲의 수호자"));
+    QCOMPARE(m_ui->Label1[DetailPanel::Server]->text(), QStringLiteral("이슬언덕"));
+    QCOMPARE(m_ui->Label1[DetailPanel::SubLine]->text(), QStringLiteral("38레벨 | 가시요정 | 달빛원정대"));
+    QCOMPARE(m_ui->Label1[DetailPanel::Job]->text(), QStringLiteral("덩굴술사"));
     QCOMPARE(m_ui->Litem[1]->text(), QStringLiteral("견고한 장검"));
     QCOMPARE(m_ui->LDitem[1]->text(), QStringLiteral("고급"));
     QCOMPARE(m_ui->Litem[12]->text(), QStringLiteral("불타는 망토"));
