@@ -5,9 +5,11 @@
 // window some seventy times, so a test finds them once for each window it makes and keeps them.
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
@@ -72,5 +74,11 @@ struct Form1Controls {
     std::array<QLabel *, 21> Litem{};
     std::array<QLabel *, 19> LDitem{};
 };
+
+// The message box on top, if any.
+inline QMessageBox *openMessageBox()
+{
+    return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+}
 
 } // namespace uitest

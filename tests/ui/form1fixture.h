@@ -96,10 +96,4 @@ struct Fixture {
     }
 };
 
-// The message box on top, if any.
-inline QMessageBox *openMessageBox()
-{
-    return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-}
-
 } // namespace uitest

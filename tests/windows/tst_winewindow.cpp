@@ -22,6 +22,7 @@
 using thornvale::DetailPanel;
 using thornvale::Form1;
 using thornvale::toU16;
+using uitest::openMessageBox;
 
 namespace {
 
@@ -58,11 +59,6 @@ int inkOf(const QImage &image)
         for (int x = 0; x < image.width(); ++x)
             ink += qGray(image.pixel(x, y)) < 128;
     return ink;
-}
-
-QMessageBox *openMessageBox()
-{
-    return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
 }
 
 } // namespace
