@@ -16,23 +16,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QTreeView>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 
-#include "qtbridge/qtbridge.h"
 #include "config/siteconfig.h"
+#include "qtbridge/qtbridge.h"
 #include "shell/musicstrip.h"
 #include "shell/programicon.h"
 #include "ui/form1.h"
@@ -86,7 +86,8 @@ long childrenRssKiB()
         while (!ancestor.isEmpty() && ancestor != "0" && ancestor != self)
             ancestor = parentOf.value(ancestor);
         if (ancestor == self)
-            total += std::max(0L, statusKiB(QStringLiteral("/proc/%1/status").arg(QLatin1StringView(it.key()))));
+            total += std::max(
+                0L, statusKiB(QStringLiteral("/proc/%1/status").arg(QLatin1StringView(it.key()))));
     }
     return total;
 }
@@ -150,13 +151,13 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
-    const QCommandLineOption base(QStringLiteral("base"), QStringLiteral("site-sim address"), QStringLiteral("URL"),
-                                  QStringLiteral("http://127.0.0.1:18080"));
-    const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("name to search"), QStringLiteral("NAME"),
-                                  QString());
-    const QCommandLineOption amplify(QStringLiteral("amplify"),
-                                     QStringLiteral("measure site-sim's amplifying server instead"));
-    parser.addOptions({base, name, amplify});
+    const QCommandLineOption base(QStringLiteral("base"), QStringLiteral("site-sim address"),
+        QStringLiteral("URL"), QStringLiteral("http://127.0.0.1:18080"));
+    const QCommandLineOption name(
+        QStringLiteral("name"), QStringLiteral("name to search"), QStringLiteral("NAME"), QString());
+    const QCommandLineOption amplify(
+        QStringLiteral("amplify"), QStringLiteral("measure site-sim's amplifying server instead"));
+    parser.addOptions({ base, name, amplify });
     parser.addHelpOption();
     parser.process(app);
 
@@ -167,8 +168,8 @@ int main(int argc, char *argv[])
     config.statusUrl = toU16(b + QStringLiteral("/status"));
     if (parser.isSet(amplify))
         config.searchBase = toU16(b + QStringLiteral("/hostile/amplify"));
-    config.musicUrls = {toU16(b + QStringLiteral("/music3")), toU16(b + QStringLiteral("/music2")),
-                        toU16(b + QStringLiteral("/music1"))};
+    config.musicUrls = { toU16(b + QStringLiteral("/music3")), toU16(b + QStringLiteral("/music2")),
+        toU16(b + QStringLiteral("/music1")) };
 
     Form1 window(config);
     window.setMusicModuleFolder(QStringLiteral(THORNVALE_MUSIC_MODULE_DIR));
@@ -177,8 +178,8 @@ int main(int argc, char *argv[])
     auto *strip = window.findChild<QWidget *>(QStringLiteral("pic1"))->findChild<MusicStrip *>();
     // The searches after the first alternate among a few names, so the list is refilled with
     // different rows every time.
-    const QStringList names = {parser.value(name), QStringLiteral("토른"), QStringLiteral("검은"),
-                               QStringLiteral("Arin")};
+    const QStringList names
+        = { parser.value(name), QStringLiteral("토른"), QStringLiteral("검은"), QStringLiteral("Arin") };
     int searches = 0;
     const std::function<void()> search = [&] {
         txtName->setText(names.at(searches % names.size()));
@@ -202,9 +203,9 @@ int main(int argc, char *argv[])
         report("  peak RSS so far", double(peakRssKiB()) / 1024.0, "MiB");
         meter.start();
         const QRect row = list->visualRect(list->model()->index(0, 1));
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        for (const QEvent::Type type : { QEvent::MouseButtonPress, QEvent::MouseButtonRelease }) {
             QMouseEvent click(type, row.center(), list->viewport()->mapToGlobal(row.center()), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
             QCoreApplication::sendEvent(list->viewport(), &click);
         }
         QTimer::singleShot(1000, [&] {
@@ -213,7 +214,7 @@ int main(int argc, char *argv[])
             model->append(u"1");
             model->setLastCell(ResultRow::Address, toU16(b + QStringLiteral("/hostile/amplify/character")));
             list->selectionModel()->select(model->index(model->rowCount() - 1, 0),
-                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             meter.start();
             clock.restart();
             window.findChild<QAction *>(QStringLiteral("cmdcmd"))->trigger();
@@ -276,7 +277,8 @@ int main(int argc, char *argv[])
             }
             watch.onLoaded = [&](bool ok) {
                 const qint64 stall = meter.stop();
-                report("first music page loaded", double(clock.nsecsElapsed()) / 1e6, ok ? "ms" : "ms (failed)");
+                report(
+                    "first music page loaded", double(clock.nsecsElapsed()) / 1e6, ok ? "ms" : "ms (failed)");
                 report("  longest event-loop stall until then", double(stall), "ms");
                 QTimer::singleShot(3000, [&] {
                     report("RSS 3 s after the first music choice", double(rssKiB()) / 1024.0, "MiB");
@@ -286,8 +288,8 @@ int main(int argc, char *argv[])
                     popupPoll.start();
                 });
             };
-            QObject::connect(view, SIGNAL(loadFinished(bool)), &watch, SLOT(loaded(bool)),
-                             Qt::SingleShotConnection);
+            QObject::connect(
+                view, SIGNAL(loadFinished(bool)), &watch, SLOT(loaded(bool)), Qt::SingleShotConnection);
         });
     });
     // The pop-ups open one by one as their pages load; they are counted, not waited for inside a

@@ -20,7 +20,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("example.thornvale.Thornvale"));
     QApplication::setOrganizationName(QStringLiteral("Thornvale"));
     if (!thornvale::InstallQtKorean())
-        qWarning("thornvale: Qt's Korean translation (qtbase_ko) is not installed; its buttons read in English");
+        qWarning(
+            "thornvale: Qt's Korean translation (qtbase_ko) is not installed; its buttons read in English");
     // Every window without an icon of its own (the main window, message boxes) shows this one.
     QApplication::setWindowIcon(thornvale::ProgramIcon());
     // The main window decides when the program ends (its closeEvent), not the last window closed:

@@ -23,7 +23,7 @@ public:
 
     std::u16string currentName() override { return m_name; }
     AbortFetch fetchPage(const std::u16string &address, std::function<void(PageBody)> done) override;
-    void setCommand1Enabled(bool) override {}
+    void setCommand1Enabled(bool) override { }
     void pageFinished(const PageReport &report) override;
     void runFinished() override;
 

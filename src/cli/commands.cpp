@@ -22,16 +22,18 @@ namespace thornvale::cli {
 namespace {
 
 constexpr ExitStatus ExitStatusTable[] = {
-    {ExitRead, u"Everything was read; a search that finds no character too."},
-    {ExitNegative, u"status: \"closed\"; rank: every page read and no row matched."},
-    {ExitUsage, u"A usage error, and only that: no command or an unknown one, an unknown option, one "
-                u"without its value or one the command does not take, the wrong number of arguments, "
-                u"a PAGE below 1, or a --next-from value out of range. The message and the help go "
-                u"to stderr."},
-    {ExitUnreadable, u"The site could not be read: status \"unknown\"; a search or rank page that could "
-                     u"not be fetched (the rows that came are printed; a page without the result "
-                     u"heading counts as read); detail whose page could not be fetched or came with an "
-                     u"HTTP status of 400 or more (nothing on stdout, the cause on stderr)."},
+    { ExitRead, u"Everything was read; a search that finds no character too." },
+    { ExitNegative, u"status: \"closed\"; rank: every page read and no row matched." },
+    { ExitUsage,
+        u"A usage error, and only that: no command or an unknown one, an unknown option, one "
+        u"without its value or one the command does not take, the wrong number of arguments, "
+        u"a PAGE below 1, or a --next-from value out of range. The message and the help go "
+        u"to stderr." },
+    { ExitUnreadable,
+        u"The site could not be read: status \"unknown\"; a search or rank page that could "
+        u"not be fetched (the rows that came are printed; a page without the result "
+        u"heading counts as read); detail whose page could not be fetched or came with an "
+        u"HTTP status of 400 or more (nothing on stdout, the cause on stderr)." },
 };
 
 } // namespace
@@ -61,7 +63,7 @@ namespace {
 // Starts the run for name; `then` gets the finished list, the counter and the number of pages
 // that could not be fetched, on the event loop.
 std::unique_ptr<SearchRun> runSearch(const Options &opt, const QString &name, net::PageFetcher &fetcher,
-                                     std::function<void(const ResultTable &, std::int32_t, int)> then)
+    std::function<void(const ResultTable &, std::int32_t, int)> then)
 {
     auto run = std::make_unique<SearchRun>();
     run->counter = opt.nextFrom.value_or(0);
@@ -70,9 +72,9 @@ std::unique_ptr<SearchRun> runSearch(const Options &opt, const QString &name, ne
         // Leave the run's own call stack before reporting.
         QTimer::singleShot(0, [r, then] { then(r->list, r->counter, r->host->fetchFailures()); });
     });
-    run->pages = std::make_unique<SearchPages>(opt.nextFrom ? SearchEntry::NextPages : SearchEntry::EnterSearch,
-                                               *run->host, run->list, run->counter,
-                                               opt.config.searchAddressStart(), opt.config.characterBase);
+    run->pages
+        = std::make_unique<SearchPages>(opt.nextFrom ? SearchEntry::NextPages : SearchEntry::EnterSearch,
+            *run->host, run->list, run->counter, opt.config.searchAddressStart(), opt.config.characterBase);
     run->pages->start();
     return run;
 }
@@ -141,8 +143,8 @@ Outcome detailCommand(Session &s)
         }
         QCoreApplication::quit();
     };
-    net::FetchPageBody(s.fetcher(), s.args[0], QCoreApplication::instance(), print,
-                       net::StatusPolicy::ErrorStatusFails);
+    net::FetchPageBody(
+        s.fetcher(), s.args[0], QCoreApplication::instance(), print, net::StatusPolicy::ErrorStatusFails);
     return std::nullopt;
 }
 
@@ -170,42 +172,42 @@ Outcome statusCommand(Session &s)
 }
 
 constexpr Command CommandTable[] = {
-    {.name = u"encode",
-     .arguments = 1,
-     .usage = u"TEXT",
-     .summary = u"Print TEXT URL-encoded, as a search address carries it.",
-     .run = encodeCommand},
-    {.name = u"url",
-     .arguments = 2,
-     .usage = u"NAME PAGE",
-     .summary = u"Print the search address of NAME's result page PAGE (from 1).",
-     .usageNote = u" (PAGE from 1)",
-     .run = urlCommand},
-    {.name = u"search",
-     .arguments = 1,
-     .usage = u"NAME [--next-from M] [--json]",
-     .summary = u"Read ten result pages and list the characters found (number, nickname, server, level, "
-                u"class, race, page address), then the page counter.",
-     .options = JsonOption | NextFromOption,
-     .run = searchCommand},
-    {.name = u"detail",
-     .arguments = 1,
-     .usage = u"ADDRESS [--json]",
-     .summary = u"Read the character page at ADDRESS: title, server, level line, class, equipment and "
-                u"grades.",
-     .options = JsonOption,
-     .run = detailCommand},
-    {.name = u"rank",
-     .arguments = 3,
-     .usage = u"NICKNAME SERVER NAME [--next-from M]",
-     .summary = u"Search NAME and print each row number at which NICKNAME on SERVER stands.",
-     .options = NextFromOption,
-     .run = rankCommand},
-    {.name = u"status",
-     .arguments = 0,
-     .usage = u"",
-     .summary = u"Print the service status: \"open\", \"closed\" or \"unknown: REASON\".",
-     .run = statusCommand},
+    { .name = u"encode",
+        .arguments = 1,
+        .usage = u"TEXT",
+        .summary = u"Print TEXT URL-encoded, as a search address carries it.",
+        .run = encodeCommand },
+    { .name = u"url",
+        .arguments = 2,
+        .usage = u"NAME PAGE",
+        .summary = u"Print the search address of NAME's result page PAGE (from 1).",
+        .usageNote = u" (PAGE from 1)",
+        .run = urlCommand },
+    { .name = u"search",
+        .arguments = 1,
+        .usage = u"NAME [--next-from M] [--json]",
+        .summary = u"Read ten result pages and list the characters found (number, nickname, server, level, "
+                   u"class, race, page address), then the page counter.",
+        .options = JsonOption | NextFromOption,
+        .run = searchCommand },
+    { .name = u"detail",
+        .arguments = 1,
+        .usage = u"ADDRESS [--json]",
+        .summary = u"Read the character page at ADDRESS: title, server, level line, class, equipment and "
+                   u"grades.",
+        .options = JsonOption,
+        .run = detailCommand },
+    { .name = u"rank",
+        .arguments = 3,
+        .usage = u"NICKNAME SERVER NAME [--next-from M]",
+        .summary = u"Search NAME and print each row number at which NICKNAME on SERVER stands.",
+        .options = NextFromOption,
+        .run = rankCommand },
+    { .name = u"status",
+        .arguments = 0,
+        .usage = u"",
+        .summary = u"Print the service status: \"open\", \"closed\" or \"unknown: REASON\".",
+        .run = statusCommand },
 };
 
 } // namespace

@@ -62,9 +62,9 @@ enum CommandOption : unsigned { NoOptions = 0, JsonOption = 1, NextFromOption = 
 
 struct Command {
     QStringView name;
-    qsizetype arguments;        // exactly this many
-    QStringView usage;          // what follows the name, in the help and in its usage error
-    QStringView summary;        // for the help, which wraps it
+    qsizetype arguments; // exactly this many
+    QStringView usage; // what follows the name, in the help and in its usage error
+    QStringView summary; // for the help, which wraps it
     QStringView usageNote = {}; // what only the usage error adds: a range the count does not show
     unsigned options = NoOptions;
     Outcome (*run)(Session &);

@@ -92,7 +92,8 @@ QString helpDescription()
 
 QString commandHelp(const Command &c, std::initializer_list<ListedOption> options)
 {
-    QString out = QStringLiteral("Usage: %1 [options] %2\n\n").arg(QCoreApplication::applicationName(), usageLine(c));
+    QString out
+        = QStringLiteral("Usage: %1 [options] %2\n\n").arg(QCoreApplication::applicationName(), usageLine(c));
     out += wrapped(QString(), c.summary, 0) + QStringLiteral("\nOptions:\n");
     for (const auto &[only, option] : options) {
         if (only != NoOptions && !(c.options & only))

@@ -39,22 +39,21 @@ int main(int argc, char *argv[])
     const QCommandLineOption version = parser.addVersionOption();
     const SiteConfig &compiled = SiteConfig::compiledIn();
     const QCommandLineOption searchBase(QStringLiteral("search-base"),
-                                        QStringLiteral("Search host: addresses are URL/search?keyword=..."),
-                                        QStringLiteral("URL"), toQString(compiled.searchBase));
+        QStringLiteral("Search host: addresses are URL/search?keyword=..."), QStringLiteral("URL"),
+        toQString(compiled.searchBase));
     const QCommandLineOption characterBase(QStringLiteral("character-base"),
-                                           QStringLiteral("Character-page base, ending in /characters/."),
-                                           QStringLiteral("URL"), toQString(compiled.characterBase));
+        QStringLiteral("Character-page base, ending in /characters/."), QStringLiteral("URL"),
+        toQString(compiled.characterBase));
     const QCommandLineOption statusUrl(QStringLiteral("status-url"),
-                                       QStringLiteral("Address of the service status (status)."),
-                                       QStringLiteral("URL"), toQString(compiled.statusUrl));
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("Print the result as one line of JSON (search, detail)."));
+        QStringLiteral("Address of the service status (status)."), QStringLiteral("URL"),
+        toQString(compiled.statusUrl));
+    const QCommandLineOption json(
+        QStringLiteral("json"), QStringLiteral("Print the result as one line of JSON (search, detail)."));
     const QCommandLineOption nextFrom(QStringLiteral("next-from"),
-                                      QStringLiteral("Go on from page counter M: pages M+1 to M+10."),
-                                      QStringLiteral("M"));
-    parser.addOptions({searchBase, characterBase, statusUrl, json, nextFrom});
-    parser.addPositionalArgument(QStringLiteral("command"), commandNames(),
-                                 QStringLiteral("command [arguments...]"));
+        QStringLiteral("Go on from page counter M: pages M+1 to M+10."), QStringLiteral("M"));
+    parser.addOptions({ searchBase, characterBase, statusUrl, json, nextFrom });
+    parser.addPositionalArgument(
+        QStringLiteral("command"), commandNames(), QStringLiteral("command [arguments...]"));
     // parse() rather than process(): an unknown option is a usage error like any other (exit 2),
     // not Qt's own exit 1.
     if (!parser.parse(QCoreApplication::arguments()))
@@ -65,8 +64,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         // "COMMAND --help" is that command's; "--help" alone, or after no known command, the whole.
         writeOut(command ? commandHelp(*command,
-                               { { NoOptions, &searchBase }, { NoOptions, &characterBase }, { NoOptions, &statusUrl },
-                                   { JsonOption, &json }, { NextFromOption, &nextFrom } })
+                     { { NoOptions, &searchBase }, { NoOptions, &characterBase }, { NoOptions, &statusUrl },
+                         { JsonOption, &json }, { NextFromOption, &nextFrom } })
                          : parser.helpText());
         return 0;
     }
@@ -85,17 +84,21 @@ int main(int argc, char *argv[])
         const qlonglong m = parser.value(nextFrom).toLongLong(&ok);
         // The counter is 32-bit and a run adds ten to it.
         if (!ok || m < 0 || m > INT32_MAX - SearchPages::PagesPerRun)
-            return usageError(parser, QStringLiteral("--next-from takes a page counter from 0 to %1")
-                                          .arg(INT32_MAX - SearchPages::PagesPerRun));
+            return usageError(parser,
+                QStringLiteral("--next-from takes a page counter from 0 to %1")
+                    .arg(INT32_MAX - SearchPages::PagesPerRun));
         s.opt.nextFrom = std::int32_t(m);
     }
 
     if (!command)
-        return usageError(parser, name.isEmpty() ? QStringLiteral("no command given")
-                                                 : QStringLiteral("unknown command: %1").arg(name));
-    for (const auto &[only, option] : { ListedOption { JsonOption, &json }, ListedOption { NextFromOption, &nextFrom } })
+        return usageError(parser,
+            name.isEmpty() ? QStringLiteral("no command given")
+                           : QStringLiteral("unknown command: %1").arg(name));
+    for (const auto &[only, option] :
+        { ListedOption { JsonOption, &json }, ListedOption { NextFromOption, &nextFrom } })
         if (parser.isSet(*option) && !(command->options & only))
-            return usageError(parser, QStringLiteral("%1 takes no --%2 option").arg(name, option->names().constFirst()));
+            return usageError(
+                parser, QStringLiteral("%1 takes no --%2 option").arg(name, option->names().constFirst()));
     s.args = args.mid(1);
     const Outcome outcome = s.args.size() == command->arguments ? command->run(s) : Outcome(ExitUsage);
     if (outcome == ExitUsage)

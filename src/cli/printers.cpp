@@ -45,7 +45,7 @@ void printSearch(bool json, const ResultTable &list, std::int32_t counter)
                 cells.append(jsonText(c));
             rows.append(cells);
         }
-        writeJson({{QStringLiteral("pageCounter"), counter}, {QStringLiteral("rows"), rows}});
+        writeJson({ { QStringLiteral("pageCounter"), counter }, { QStringLiteral("rows"), rows } });
         return;
     }
     // The table escapes its own cells.
@@ -68,29 +68,26 @@ void printDetail(bool json, const CharacterDetail &d)
     if (json) {
         QJsonArray items;
         for (const auto &item : d.items)
-            items.append(QJsonObject{{QStringLiteral("name"), optionalText(item.name)},
-                                     {QStringLiteral("grade"), optionalText(item.grade)}});
+            items.append(QJsonObject { { QStringLiteral("name"), optionalText(item.name) },
+                { QStringLiteral("grade"), optionalText(item.grade) } });
         QJsonArray sub;
         for (const auto &part : d.subParts)
             sub.append(jsonText(part));
-        writeJson({{QStringLiteral("items"), items},
-                   {QStringLiteral("title"), optionalText(d.title)},
-                   {QStringLiteral("server"), optionalText(d.server)},
-                   {QStringLiteral("subParts"), sub},
-                   {QStringLiteral("job"), optionalText(d.job)}});
+        writeJson({ { QStringLiteral("items"), items }, { QStringLiteral("title"), optionalText(d.title) },
+            { QStringLiteral("server"), optionalText(d.server) }, { QStringLiteral("subParts"), sub },
+            { QStringLiteral("job"), optionalText(d.job) } });
         return;
     }
-    auto show = [](const std::optional<std::u16string> &t) {
-        return t ? toQString(*t) : QStringLiteral("(없음)");
-    };
+    auto show
+        = [](const std::optional<std::u16string> &t) { return t ? toQString(*t) : QStringLiteral("(없음)"); };
     writeOut(QStringLiteral("칭호: %1\n서버: %2\n%3\n직업: %4\n")
-                 .arg(escaped(show(d.title)), escaped(show(d.server)), escaped(toQString(JoinSubParts(d.subParts))),
-                      escaped(show(d.job))));
+                 .arg(escaped(show(d.title)), escaped(show(d.server)),
+                     escaped(toQString(JoinSubParts(d.subParts))), escaped(show(d.job))));
     std::vector<QStringList> rows;
     int k = 0;
     for (const auto &item : d.items)
-        rows.push_back({QString::number(++k), show(item.name), show(item.grade)});
-    writeOut(formatTable({QStringLiteral("#"), QStringLiteral("장비명"), QStringLiteral("등급")}, rows));
+        rows.push_back({ QString::number(++k), show(item.name), show(item.grade) });
+    writeOut(formatTable({ QStringLiteral("#"), QStringLiteral("장비명"), QStringLiteral("등급") }, rows));
 }
 
 } // namespace thornvale::cli

@@ -39,7 +39,7 @@ QString formatTable(const QStringList &header, const std::vector<QStringList> &r
             cells << escaped(cell);
         return cells;
     };
-    std::vector<QStringList> rows{escapedCells(header)};
+    std::vector<QStringList> rows { escapedCells(header) };
     rows.reserve(rawRows.size() + 1);
     for (const QStringList &raw : rawRows)
         rows.push_back(escapedCells(raw));
@@ -49,7 +49,8 @@ QString formatTable(const QStringList &header, const std::vector<QStringList> &r
     std::vector<int> widths(std::size_t(header.size()), 0);
     for (const auto &row : rows) {
         for (qsizetype i = 0; i < row.size() && i < header.size(); ++i)
-            widths[std::size_t(i)] = std::max(widths[std::size_t(i)], std::min(displayWidth(row[i]), MaxColumnWidth));
+            widths[std::size_t(i)]
+                = std::max(widths[std::size_t(i)], std::min(displayWidth(row[i]), MaxColumnWidth));
     }
 
     QString out;
@@ -87,7 +88,8 @@ void write(std::FILE *stream, const QString &text)
     if (const HANDLE console = consoleOf(stream)) {
         static_assert(sizeof(wchar_t) == sizeof(char16_t));
         DWORD written = 0;
-        WriteConsoleW(console, reinterpret_cast<const wchar_t *>(text.utf16()), DWORD(text.size()), &written, nullptr);
+        WriteConsoleW(
+            console, reinterpret_cast<const wchar_t *>(text.utf16()), DWORD(text.size()), &written, nullptr);
         return;
     }
 #endif

@@ -9,8 +9,8 @@ std::u16string SiteConfig::searchAddressStart() const
     return searchBase + u"/search?keyword=";
 }
 
-std::u16string BuildDownloadUrl(std::u16string_view fileServer, std::u16string_view fileName,
-                                std::u16string_view fileSaved)
+std::u16string BuildDownloadUrl(
+    std::u16string_view fileServer, std::u16string_view fileName, std::u16string_view fileSaved)
 {
     std::u16string url(fileServer);
     url += u"/index.php?a=down&file_name=";
@@ -29,18 +29,18 @@ const SiteConfig &SiteConfig::compiledIn()
         c.statusUrl = THORNVALE_DEF_STATUS_URL;
         c.contactLine = THORNVALE_DEF_CONTACT_LINE;
         const std::u16string files = THORNVALE_DEF_FILE_SERVER;
-        c.downloads = {{
-            {THORNVALE_DEF_DOWN1_CAPTION,
-             BuildDownloadUrl(files, THORNVALE_DEF_DOWN1_FILE, THORNVALE_DEF_DOWN1_SAVED)},
-            {THORNVALE_DEF_DOWN2_CAPTION,
-             BuildDownloadUrl(files, THORNVALE_DEF_DOWN2_FILE, THORNVALE_DEF_DOWN2_SAVED)},
-            {THORNVALE_DEF_DOWN3_CAPTION,
-             BuildDownloadUrl(files, THORNVALE_DEF_DOWN3_FILE, THORNVALE_DEF_DOWN3_SAVED)},
-        }};
+        c.downloads = { {
+            { THORNVALE_DEF_DOWN1_CAPTION,
+                BuildDownloadUrl(files, THORNVALE_DEF_DOWN1_FILE, THORNVALE_DEF_DOWN1_SAVED) },
+            { THORNVALE_DEF_DOWN2_CAPTION,
+                BuildDownloadUrl(files, THORNVALE_DEF_DOWN2_FILE, THORNVALE_DEF_DOWN2_SAVED) },
+            { THORNVALE_DEF_DOWN3_CAPTION,
+                BuildDownloadUrl(files, THORNVALE_DEF_DOWN3_FILE, THORNVALE_DEF_DOWN3_SAVED) },
+        } };
         c.invenUrl = THORNVALE_DEF_INVEN_URL;
         c.gongUrl = THORNVALE_DEF_GONG_URL;
         c.naverUrl = THORNVALE_DEF_NAVER_URL;
-        c.musicUrls = {THORNVALE_DEF_MUSIC1_URL, THORNVALE_DEF_MUSIC2_URL, THORNVALE_DEF_MUSIC3_URL};
+        c.musicUrls = { THORNVALE_DEF_MUSIC1_URL, THORNVALE_DEF_MUSIC2_URL, THORNVALE_DEF_MUSIC3_URL };
         return c;
     }();
     return config;

@@ -14,8 +14,8 @@ struct Download {
 // Every address and operator text the program uses. compiledIn() gives the values fixed at build
 // time; the CLI may override the three search-side addresses, the window never does.
 struct SiteConfig {
-    std::u16string searchBase;      // scheme and host; "/search?keyword=" follows
-    std::u16string characterBase;   // ends in "/characters/"
+    std::u16string searchBase; // scheme and host; "/search?keyword=" follows
+    std::u16string characterBase; // ends in "/characters/"
     std::u16string statusUrl;
     std::u16string contactLine;
     std::array<Download, 3> downloads;
@@ -31,7 +31,7 @@ struct SiteConfig {
 };
 
 // ".../index.php?a=down&file_name=<file>&file_saved=<saved>" on the file server.
-std::u16string BuildDownloadUrl(std::u16string_view fileServer, std::u16string_view fileName,
-                                std::u16string_view fileSaved);
+std::u16string BuildDownloadUrl(
+    std::u16string_view fileServer, std::u16string_view fileName, std::u16string_view fileSaved);
 
 } // namespace thornvale

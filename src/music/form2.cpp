@@ -6,8 +6,8 @@
 
 #include <QGuiApplication>
 #include <QIcon>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QWebEngineProfile>
@@ -56,8 +56,9 @@ void scheduleHeapTrim()
 } // namespace
 
 Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
-    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                           Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(nullptr,
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint
+            | Qt::MSWindowsFixedSizeDialogHint)
     , m_pic2(new QWidget(this))
     , m_wb(new QWebEngineView(m_pic2))
 {
@@ -92,8 +93,8 @@ Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
 
     // Centred on the screen, so two pop-ups opened one after the other lie on top of each other.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize,
-                                        screen->availableGeometry()));
+        setGeometry(
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kClientSize, screen->availableGeometry()));
 
     registry().append(this);
 }

@@ -39,7 +39,7 @@ namespace {
 // taking the focus.
 constexpr qsizetype MaxPopups = 8;
 constexpr std::size_t MaxPopupsPerWindow = 8;
-constexpr std::chrono::seconds PopupWindow{10};
+constexpr std::chrono::seconds PopupWindow { 10 };
 
 // -120, -120 twips and 15000 x 15000 twips at 15 twips a pixel: the page's top 8 and left 8
 // pixels stay hidden behind pic1's edge.
@@ -98,9 +98,10 @@ public:
         while (!m_opened->empty() && now - m_opened->front() >= PopupWindow)
             m_opened->pop_front();
         if (m_opened->size() >= MaxPopupsPerWindow) {
-            reportRefusal(QStringLiteral("a music page asked for more than %1 pop-up windows in %2 s; refused")
-                              .arg(MaxPopupsPerWindow)
-                              .arg(PopupWindow.count()));
+            reportRefusal(
+                QStringLiteral("a music page asked for more than %1 pop-up windows in %2 s; refused")
+                    .arg(MaxPopupsPerWindow)
+                    .arg(PopupWindow.count()));
             return nullptr;
         }
         m_opened->push_back(now);
@@ -113,7 +114,8 @@ private:
     QWebEngineProfile *m_profile;
     QIcon m_icon;
     // Shared by the copies std::function makes.
-    std::shared_ptr<std::deque<Clock::time_point>> m_opened = std::make_shared<std::deque<Clock::time_point>>();
+    std::shared_ptr<std::deque<Clock::time_point>> m_opened
+        = std::make_shared<std::deque<Clock::time_point>>();
 };
 
 } // namespace

@@ -43,8 +43,8 @@ QString originOf(const QUrl &url)
 bool isLeaveQuestion(const QString &msg)
 {
     return msg
-        == QCoreApplication::translate(
-            "QWebEnginePage", "Are you sure you want to leave this page? Changes that you made may not be saved.");
+        == QCoreApplication::translate("QWebEnginePage",
+            "Are you sure you want to leave this page? Changes that you made may not be saved.");
 }
 
 } // namespace
@@ -83,15 +83,16 @@ MusicPage::MusicPage(QWebEngineProfile *profile, QObject *parent, WindowOpener o
         const bool ended = info.status() == QWebEngineLoadingInfo::LoadStoppedStatus
             || info.status() == QWebEngineLoadingInfo::LoadFailedStatus;
         if (ended && !info.url().isEmpty() && !isWebAddress(info.url()) && info.url() != m_lastRefused)
-            reportRefusal(QStringLiteral("a music page's link to %1 was not followed").arg(describeAddress(info.url())));
+            reportRefusal(QStringLiteral("a music page's link to %1 was not followed")
+                              .arg(describeAddress(info.url())));
     });
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
-            [this](const QUrl &origin, QWebEnginePage::Feature feature) {
-                setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
-                const char *name = QMetaEnum::fromType<QWebEnginePage::Feature>().valueToKey(feature);
-                reportRefusal(QStringLiteral("%1 was refused the permission %2")
-                                  .arg(originOf(origin), QLatin1StringView(name ? name : "?")));
-            });
+        [this](const QUrl &origin, QWebEnginePage::Feature feature) {
+            setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
+            const char *name = QMetaEnum::fromType<QWebEnginePage::Feature>().valueToKey(feature);
+            reportRefusal(QStringLiteral("%1 was refused the permission %2")
+                              .arg(originOf(origin), QLatin1StringView(name ? name : "?")));
+        });
     connect(this, &QWebEnginePage::fullScreenRequested, this, [](QWebEngineFullScreenRequest request) {
         request.reject();
         reportRefusal(QStringLiteral("%1 was refused the full screen").arg(originOf(request.origin())));
@@ -104,34 +105,38 @@ MusicPage::MusicPage(QWebEngineProfile *profile, QObject *parent, WindowOpener o
     });
     QT_WARNING_POP
     connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
-            [](QWebEngineRegisterProtocolHandlerRequest request) {
-                request.reject();
-                reportRefusal(QStringLiteral("%1 was refused a protocol handler").arg(originOf(request.origin())));
-            });
-    connect(this, &QWebEnginePage::fileSystemAccessRequested, this, [](QWebEngineFileSystemAccessRequest request) {
-        request.reject();
-        reportRefusal(QStringLiteral("%1 was refused the file system").arg(originOf(request.origin())));
-    });
+        [](QWebEngineRegisterProtocolHandlerRequest request) {
+            request.reject();
+            reportRefusal(
+                QStringLiteral("%1 was refused a protocol handler").arg(originOf(request.origin())));
+        });
+    connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
+        [](QWebEngineFileSystemAccessRequest request) {
+            request.reject();
+            reportRefusal(QStringLiteral("%1 was refused the file system").arg(originOf(request.origin())));
+        });
     connect(this, &QWebEnginePage::selectClientCertificate, this,
-            [](QWebEngineClientCertificateSelection selection) {
-                selection.selectNone();
-                reportRefusal(QStringLiteral("%1 was given no client certificate").arg(originOf(selection.host())));
-            });
+        [](QWebEngineClientCertificateSelection selection) {
+            selection.selectNone();
+            reportRefusal(
+                QStringLiteral("%1 was given no client certificate").arg(originOf(selection.host())));
+        });
     // Refused outright, as a browser would before the user's say; the engine's own lines about it
     // are silenced (engineflags.h), so this is the only one.
     connect(this, &QWebEnginePage::certificateError, this, [](const QWebEngineCertificateError &error) {
         QWebEngineCertificateError refused = error;
         refused.rejectCertificate();
-        reportRefusal(QStringLiteral("%1 has a certificate that was not accepted").arg(originOf(error.url())));
+        reportRefusal(
+            QStringLiteral("%1 has a certificate that was not accepted").arg(originOf(error.url())));
     });
     // An authenticator left empty cancels the request.
     connect(this, &QWebEnginePage::authenticationRequired, this, [](const QUrl &url, QAuthenticator *) {
         reportRefusal(QStringLiteral("%1 was given no password").arg(originOf(url)));
     });
     connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
-            [](const QUrl &url, QAuthenticator *, const QString &) {
-                reportRefusal(QStringLiteral("%1 was given no proxy password").arg(originOf(url)));
-            });
+        [](const QUrl &url, QAuthenticator *, const QString &) {
+            reportRefusal(QStringLiteral("%1 was given no proxy password").arg(originOf(url)));
+        });
 }
 
 MusicPage::~MusicPage() = default;
@@ -144,7 +149,8 @@ void MusicPage::guardProfile(QWebEngineProfile *profile)
     guarded.insert(profile);
     connect(profile, &QWebEngineProfile::downloadRequested, profile, [](QWebEngineDownloadRequest *download) {
         download->cancel();
-        reportRefusal(QStringLiteral("a music page's download of %1 was cancelled").arg(describeAddress(download->url())));
+        reportRefusal(QStringLiteral("a music page's download of %1 was cancelled")
+                          .arg(describeAddress(download->url())));
     });
 }
 

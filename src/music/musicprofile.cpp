@@ -41,9 +41,13 @@ public:
             return;
         info.block(true);
         // Called on the engine's IO thread: the line is written from the main one.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [url = info.requestUrl()] {
-            reportRefusal(QStringLiteral("a music page was refused the service worker %1").arg(describeAddress(url)));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [url = info.requestUrl()] {
+                reportRefusal(QStringLiteral("a music page was refused the service worker %1")
+                                  .arg(describeAddress(url)));
+            },
+            Qt::QueuedConnection);
     }
 };
 
@@ -97,10 +101,11 @@ QWebEngineProfile *musicProfile()
         // QTemporaryDir makes the folder 0700. Post routines run last registered first, and the
         // engine registers its teardown when the profile below starts it: the folder is removed
         // after the engine has let go of its files.
-        auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/thornvale-music-XXXXXX"));
+        auto folder
+            = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/thornvale-music-XXXXXX"));
         if (!folder->isValid()) {
             qWarning("thornvale: music unavailable: no private temporary folder: %ls",
-                     qUtf16Printable(folder->errorString()));
+                qUtf16Printable(folder->errorString()));
             return nullptr;
         }
         s_folder = folder.release();
@@ -115,7 +120,8 @@ QWebEngineProfile *musicProfile()
     // data folder is not read from the environment, as on Windows, this changes nothing.)
     QWebEngineProfile *profile = nullptr;
     {
-        const ScopedVariable dataHome("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
+        const ScopedVariable dataHome(
+            "XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
         profile = new QWebEngineProfile(QStringLiteral("music"));
     }
     // Registered after the engine's teardown, so run before it: the pages are gone by then.

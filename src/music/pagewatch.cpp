@@ -44,7 +44,7 @@ PageWatch::PageWatch(QWebEngineView *view)
     // stays quiet for the first), and a look at a page without one costs nothing.
     m_memoryTimer.start();
     connect(view->page(), &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) { processEnded(status); });
+        [this](QWebEnginePage::RenderProcessTerminationStatus status, int) { processEnded(status); });
 }
 
 PageWatch::~PageWatch() = default;
@@ -74,10 +74,10 @@ void PageWatch::probe()
     // In the application's own world, which the page's scripts cannot reach; it runs on the same
     // thread as they do, so a page stuck in a loop leaves it unanswered.
     m_view->page()->runJavaScript(QStringLiteral("1"), QWebEngineScript::ApplicationWorld,
-                                  [watch = QPointer<PageWatch>(this), serial](const QVariant &) {
-                                      if (watch)
-                                          watch->answered(serial);
-                                  });
+        [watch = QPointer<PageWatch>(this), serial](const QVariant &) {
+            if (watch)
+                watch->answered(serial);
+        });
     m_probeTimer.start();
 }
 
@@ -100,9 +100,10 @@ void PageWatch::checkMemory()
         return;
     const std::optional<qint64> resident = pageprocess::residentBytes(pid);
     if (resident && *resident > kMaxRendererBytes)
-        endProcess(QStringLiteral("a music page's process held %1 MiB, past the bound of %2 MiB; it was ended")
-                       .arg(*resident >> 20)
-                       .arg(kMaxRendererBytes >> 20));
+        endProcess(
+            QStringLiteral("a music page's process held %1 MiB, past the bound of %2 MiB; it was ended")
+                .arg(*resident >> 20)
+                .arg(kMaxRendererBytes >> 20));
 }
 
 void PageWatch::endProcess(const QString &refusal)

@@ -44,7 +44,7 @@ public:
         // in new window; a music page is only played, so the menu is the page's history and Copy.
         view->setContextMenuPolicy(Qt::ActionsContextMenu);
         for (const QWebEnginePage::WebAction action :
-             { QWebEnginePage::Back, QWebEnginePage::Forward, QWebEnginePage::Reload, QWebEnginePage::Copy })
+            { QWebEnginePage::Back, QWebEnginePage::Forward, QWebEnginePage::Reload, QWebEnginePage::Copy })
             view->addAction(view->page()->action(action));
     }
 
@@ -104,19 +104,22 @@ private:
         // otherwise use; set again when it shows, it keeps Qt's own off the screen.
         widget->setAttribute(Qt::WA_DontShowOnScreen);
         widget->installEventFilter(this);
-        QMetaObject::invokeMethod(this, [dialog = QPointer<QWidget>(widget)] {
-            // Any other dialog the engine makes for a page is refused the same way; it is already
-            // off the screen, and a modal dialog nobody sees would hold the window.
-            auto *refused = qobject_cast<QDialog *>(dialog.data());
-            if (!refused)
-                return;
-            auto *colour = qobject_cast<QColorDialog *>(refused);
-            if (colour)
-                colour->setOption(QColorDialog::DontUseNativeDialog);
-            refused->reject();
-            reportRefusal(colour ? QStringLiteral("a music page was not shown a colour chooser")
-                                 : QStringLiteral("a music page was not shown a dialog"));
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [dialog = QPointer<QWidget>(widget)] {
+                // Any other dialog the engine makes for a page is refused the same way; it is already
+                // off the screen, and a modal dialog nobody sees would hold the window.
+                auto *refused = qobject_cast<QDialog *>(dialog.data());
+                if (!refused)
+                    return;
+                auto *colour = qobject_cast<QColorDialog *>(refused);
+                if (colour)
+                    colour->setOption(QColorDialog::DontUseNativeDialog);
+                refused->reject();
+                reportRefusal(colour ? QStringLiteral("a music page was not shown a colour chooser")
+                                     : QStringLiteral("a music page was not shown a dialog"));
+            },
+            Qt::QueuedConnection);
     }
 
     QWebEngineView *m_view;

@@ -335,8 +335,8 @@ QString DecodeBody(const QByteArray &body, const QByteArray &contentType)
         const char *bytes;
         const char *name;
     };
-    for (const Bom &bom : { Bom { "\xEF\xBB\xBF", "utf-8" }, Bom { "\xFE\xFF", "utf-16be" },
-             Bom { "\xFF\xFE", "utf-16le" } }) {
+    for (const Bom &bom :
+        { Bom { "\xEF\xBB\xBF", "utf-8" }, Bom { "\xFE\xFF", "utf-16be" }, Bom { "\xFF\xFE", "utf-16le" } }) {
         if (body.startsWith(bom.bytes))
             return decodeAs(bom.name, QByteArrayView(body).sliced(qsizetype(std::strlen(bom.bytes))));
     }

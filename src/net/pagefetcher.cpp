@@ -80,7 +80,7 @@ QString padShortEscapes(const QString &address)
 // --- FetchHandle -------------------------------------------------------------------------------
 
 FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout,
-                         std::chrono::milliseconds headerTimeout, qint64 maxBody)
+    std::chrono::milliseconds headerTimeout, qint64 maxBody)
     : m_reply(reply)
     , m_maxBody(maxBody)
 {
@@ -102,8 +102,8 @@ FetchHandle::FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout
         m_headerTimer = new QTimer(this);
         m_headerTimer->setSingleShot(true);
         connect(m_headerTimer, &QTimer::timeout, this, [this, headerTimeout] {
-            const QString reason =
-                QStringLiteral("no answer headers within %1").arg(describeDuration(headerTimeout));
+            const QString reason
+                = QStringLiteral("no answer headers within %1").arg(describeDuration(headerTimeout));
             finish(FetchResult::failed(FetchFailure::TimedOut, reason));
         });
         m_headerTimer->start(headerTimeout);
@@ -224,8 +224,8 @@ void FetchHandle::onFinished()
     bool hasLength = false;
     const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&hasLength);
     if (hasLength && body.size() < declared) {
-        const QString reason =
-            QStringLiteral("the connection closed after %1 of %2 bytes").arg(body.size()).arg(declared);
+        const QString reason
+            = QStringLiteral("the connection closed after %1 of %2 bytes").arg(body.size()).arg(declared);
         finish(FetchResult::failed(FetchFailure::Incomplete, reason, status));
         return;
     }

@@ -62,8 +62,8 @@ Q_SIGNALS:
 
 private:
     friend class PageFetcher;
-    FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout, std::chrono::milliseconds headerTimeout,
-                qint64 maxBody);
+    FetchHandle(QNetworkReply *reply, std::chrono::milliseconds timeout,
+        std::chrono::milliseconds headerTimeout, qint64 maxBody);
     void finish(FetchResult result);
     void onFinished();
     void stopTimers();
@@ -80,7 +80,7 @@ private:
 
 // The service-status check's deadline. The window shows nothing until the answer is in, so it
 // waits far less than a page fetch; past it the status counts as unreadable.
-inline constexpr std::chrono::milliseconds ServiceStatusDeadline{5000};
+inline constexpr std::chrono::milliseconds ServiceStatusDeadline { 5000 };
 
 // Every HTTP GET of the program goes through here: time-out, size cap, redirects and charset
 // decoding live in this one place. One PageFetcher keeps its connections alive and reuses them
@@ -90,11 +90,11 @@ class PageFetcher final : public QObject {
     Q_DISABLE_COPY_MOVE(PageFetcher)
 
 public:
-    static constexpr std::chrono::milliseconds DefaultTimeout{30000};
+    static constexpr std::chrono::milliseconds DefaultTimeout { 30000 };
     // From the request (or a redirect) to the answer's headers. Qt's header parser gives up on a
     // response with too many header lines without failing the reply, which would then wait out the
     // whole deadline; a live server has its headers out long before this.
-    static constexpr std::chrono::milliseconds DefaultHeaderTimeout{10000};
+    static constexpr std::chrono::milliseconds DefaultHeaderTimeout { 10000 };
     static constexpr qint64 DefaultMaxBody = 16 * 1024 * 1024;
     static constexpr int MaxRedirects = 10;
 

@@ -32,7 +32,7 @@ PageBody ToPageBody(const FetchResult &result, StatusPolicy policy = StatusPolic
 // Fetches address through fetcher and hands the outcome to done, on context's thread, unless
 // context is gone or the returned function has aborted the fetch first.
 AbortFetch FetchPageBody(PageFetcher &fetcher, const QString &address, QObject *context,
-                         std::function<void(PageBody)> done, StatusPolicy policy = StatusPolicy::Ignored);
+    std::function<void(PageBody)> done, StatusPolicy policy = StatusPolicy::Ignored);
 
 // Reads the status resource through a fetcher of its own, owned by owner until the answer is in,
 // with ServiceStatusDeadline, and hands the decision to done. A fetch that fails decides Unknown,

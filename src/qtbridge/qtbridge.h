@@ -17,7 +17,7 @@ namespace thornvale {
 // The string's code units in place; valid while the string lives unchanged.
 inline std::u16string_view view(QStringView s)
 {
-    return {s.utf16(), std::size_t(s.size())};
+    return { s.utf16(), std::size_t(s.size()) };
 }
 
 inline std::u16string toU16(const QString &s)

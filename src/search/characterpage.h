@@ -27,7 +27,7 @@ struct CharacterDetail {
     std::array<std::u16string, 3> subParts; // level, race, expedition; never absent
     std::optional<std::u16string> job;
     std::size_t itemsDropped = 0; // item blocks past MaxItemsPerPage
-    std::size_t fieldsCut = 0;    // texts cut to MaxFieldLength (fieldbound.h)
+    std::size_t fieldsCut = 0; // texts cut to MaxFieldLength (fieldbound.h)
 
     bool operator==(const CharacterDetail &) const = default;
 };

@@ -9,11 +9,11 @@ namespace thornvale {
 enum class FetchFailure {
     None,
     Unreachable, // connection refused, host not found
-    TimedOut,    // no complete answer before the deadline
-    TooLarge,    // past the size cap
-    Incomplete,  // the body was cut short or could not be unpacked
-    NoAddress,   // a result row without a character address: nothing was asked for
-    HttpError,   // a character page answered with a status of 400 or more
+    TimedOut, // no complete answer before the deadline
+    TooLarge, // past the size cap
+    Incomplete, // the body was cut short or could not be unpacked
+    NoAddress, // a result row without a character address: nothing was asked for
+    HttpError, // a character page answered with a status of 400 or more
     Other,
 };
 

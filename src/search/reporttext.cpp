@@ -30,7 +30,8 @@ std::u16string withAddress(std::u16string line, std::u16string_view address)
     return line;
 }
 
-std::u16string boundLine(std::size_t count, std::u16string_view what, std::size_t bound, std::u16string_view tail)
+std::u16string boundLine(
+    std::size_t count, std::u16string_view what, std::size_t bound, std::u16string_view tail)
 {
     return Decimal(count) + u' ' + std::u16string(what) + Decimal(bound) + std::u16string(tail);
 }
@@ -56,8 +57,8 @@ std::vector<std::u16string> PageReportLines(const PageReport &report)
     if (b.fieldsCut > 0)
         problems.push_back(boundLine(b.fieldsCut, u"fields cut to ", MaxFieldLength, u" characters"));
     if (b.addressesDropped > 0)
-        problems.push_back(
-            boundLine(b.addressesDropped, u"character addresses longer than ", MaxAddressLength, u" characters dropped"));
+        problems.push_back(boundLine(b.addressesDropped, u"character addresses longer than ",
+            MaxAddressLength, u" characters dropped"));
 
     std::vector<std::u16string> lines;
     for (std::u16string &problem : problems)
@@ -70,10 +71,11 @@ std::vector<std::u16string> DetailReportLines(const CharacterDetail &detail, std
     std::vector<std::u16string> lines;
     if (detail.itemsDropped > 0)
         lines.push_back(withAddress(
-            boundLine(detail.itemsDropped, u"item blocks past the first ", MaxItemsPerPage, u" dropped"), address));
+            boundLine(detail.itemsDropped, u"item blocks past the first ", MaxItemsPerPage, u" dropped"),
+            address));
     if (detail.fieldsCut > 0)
-        lines.push_back(
-            withAddress(boundLine(detail.fieldsCut, u"fields cut to ", MaxFieldLength, u" characters"), address));
+        lines.push_back(withAddress(
+            boundLine(detail.fieldsCut, u"fields cut to ", MaxFieldLength, u" characters"), address));
     return lines;
 }
 

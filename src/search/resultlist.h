@@ -15,8 +15,8 @@ struct ResultRow {
 };
 
 // The list's column headers, cell by cell; the window's list and the CLI's table both show them.
-inline constexpr std::array<std::u16string_view, ResultRow::CellCount> ColumnCaptions = {
-    u"번", u"닉네임", u"서버", u"렙", u"직업", u"종족", u"주소"};
+inline constexpr std::array<std::u16string_view, ResultRow::CellCount> ColumnCaptions
+    = { u"번", u"닉네임", u"서버", u"렙", u"직업", u"종족", u"주소" };
 
 // The result list as the page run and the rank lookup see it. The window backs it with the
 // list control's model; the CLI and the tests with ResultTable.

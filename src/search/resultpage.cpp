@@ -27,8 +27,8 @@ std::optional<std::u16string_view> ResultSection(std::u16string_view page)
     return section ? *section : std::u16string_view();
 }
 
-std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase,
-                                      ScrapeCounts *counts)
+std::vector<ScrapedRow> ScrapeSection(
+    std::u16string_view section, std::u16string_view characterBase, ScrapeCounts *counts)
 {
     std::u16string anchor(markers::AnchorOpen);
     anchor += characterBase;
@@ -40,7 +40,7 @@ std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16strin
     const SplitText cards(section, markers::Card, MaxRowsPerPage);
 
     FieldBounds bounds;
-    const auto textOf = [&bounds](std::optional<Text> piece) { return bounds.text(piece.value_or(Text{})); };
+    const auto textOf = [&bounds](std::optional<Text> piece) { return bounds.text(piece.value_or(Text {})); };
     // The level markers kept give the rows: one piece before the first, none at all for an empty
     // section.
     const std::size_t n = levels.pieceCount() > 1 ? levels.pieceCount() - 1 : 0;
@@ -64,14 +64,14 @@ std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16strin
         rows.push_back(std::move(row));
     }
     if (counts)
-        *counts = {.rowsDropped = levels.occurrences() - n,
-                   .fieldsCut = bounds.fieldsCut(),
-                   .addressesDropped = bounds.addressesDropped()};
+        *counts = { .rowsDropped = levels.occurrences() - n,
+            .fieldsCut = bounds.fieldsCut(),
+            .addressesDropped = bounds.addressesDropped() };
     return rows;
 }
 
-std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase,
-                                         ScrapeCounts *counts)
+std::vector<ScrapedRow> ScrapeResultPage(
+    std::u16string_view page, std::u16string_view characterBase, ScrapeCounts *counts)
 {
     if (counts)
         *counts = {};
@@ -86,8 +86,8 @@ std::u16string BuildSearchUrl(std::u16string_view addressStart, std::u16string_v
     // (page - 1) * 10 passes 64 bits near either end, so it is written as text: the distance of
     // page from 1, which always fits unsigned 64 bits, then a zero for the factor ten.
     const bool below = page < 1;
-    const unsigned long long distance =
-        below ? 1ULL - static_cast<unsigned long long>(page) : static_cast<unsigned long long>(page) - 1ULL;
+    const unsigned long long distance
+        = below ? 1ULL - static_cast<unsigned long long>(page) : static_cast<unsigned long long>(page) - 1ULL;
     std::u16string url(addressStart);
     url += URLEncode(name);
     url += u"&dt=characters&sf=score&st=desc&start=";

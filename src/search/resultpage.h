@@ -48,8 +48,8 @@ inline constexpr std::size_t MaxRowsPerPage = 1000;
 
 // What a page's bounds took away, for the logs.
 struct ScrapeCounts {
-    std::size_t rowsDropped = 0;      // rows past MaxRowsPerPage
-    std::size_t fieldsCut = 0;        // fields cut to MaxFieldLength
+    std::size_t rowsDropped = 0; // rows past MaxRowsPerPage
+    std::size_t fieldsCut = 0; // fields cut to MaxFieldLength
     std::size_t addressesDropped = 0; // addresses past MaxAddressLength, which leave their row none
 
     bool operator==(const ScrapeCounts &) const = default;
@@ -60,12 +60,12 @@ struct ScrapeCounts {
 // level markers. A field whose marker or piece is missing in row j is the empty text, and so is
 // the address when the anchor marker is missing. Rows past MaxRowsPerPage are dropped, fields are
 // bounded as fieldbound.h says; counts, when given, receives what that took away.
-std::vector<ScrapedRow> ScrapeResultPage(std::u16string_view page, std::u16string_view characterBase,
-                                         ScrapeCounts *counts = nullptr);
+std::vector<ScrapedRow> ScrapeResultPage(
+    std::u16string_view page, std::u16string_view characterBase, ScrapeCounts *counts = nullptr);
 
 // The same for a section already cut out.
-std::vector<ScrapedRow> ScrapeSection(std::u16string_view section, std::u16string_view characterBase,
-                                      ScrapeCounts *counts = nullptr);
+std::vector<ScrapedRow> ScrapeSection(
+    std::u16string_view section, std::u16string_view characterBase, ScrapeCounts *counts = nullptr);
 
 // The search address of name (unencoded) and page number p:
 // start + URLEncode(name) + "&dt=characters&sf=score&st=desc&start=" + (p-1)*10 + "&page=" + p.

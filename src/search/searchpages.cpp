@@ -9,14 +9,14 @@
 namespace thornvale {
 
 SearchPages::SearchPages(SearchEntry entry, SearchHost &host, ResultList &list, std::int32_t &pageCounter,
-                         std::u16string addressStart, std::u16string characterBase)
+    std::u16string addressStart, std::u16string characterBase)
     : m_entry(entry)
     , m_host(host)
     , m_list(list)
     , m_pageCounter(pageCounter)
     , m_addressStart(std::move(addressStart))
     , m_characterBase(std::move(characterBase))
-    , m_token(std::make_shared<Token>(Token{this}))
+    , m_token(std::make_shared<Token>(Token { this }))
 {
 }
 
@@ -39,8 +39,8 @@ void SearchPages::start()
     const std::int64_t from = m_pageCounter;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
         Slot &slot = m_slots[i];
-        slot.page = std::int32_t(std::min<std::int64_t>(from + std::int64_t(i) + 1,
-                                                        std::numeric_limits<std::int32_t>::max()));
+        slot.page = std::int32_t(
+            std::min<std::int64_t>(from + std::int64_t(i) + 1, std::numeric_limits<std::int32_t>::max()));
         slot.address = BuildSearchUrl(m_addressStart, name, slot.page);
     }
     pump();

@@ -16,8 +16,8 @@ namespace thornvale {
 // The three ways into a page run.
 enum class SearchEntry {
     EnterSearch, // Enter in the name box: pages 1 to 10 (the key press has already reset the counter)
-    FirstPages,  // "처음으로": counter set to 0, pages 1 to 10
-    NextPages,   // "다음 페이지": the ten pages after the last one requested
+    FirstPages, // "처음으로": counter set to 0, pages 1 to 10
+    NextPages, // "다음 페이지": the ten pages after the last one requested
 };
 
 // What one page fetch gives back: the body text, or why there is none.
@@ -25,7 +25,7 @@ struct PageBody {
     std::optional<std::u16string> text;
     std::u16string error;
     FetchFailure failure = FetchFailure::None; // Other when a host does not say
-    int httpStatus = 0;                        // 0 when no status line came
+    int httpStatus = 0; // 0 when no status line came
 };
 
 // What became of one page of a run, for hosts that report it.
@@ -55,8 +55,8 @@ public:
     // loop. The returned function aborts the fetch; after it, done is never called.
     virtual AbortFetch fetchPage(const std::u16string &address, std::function<void(PageBody)> done) = 0;
     virtual void setCommand1Enabled(bool enabled) = 0;
-    virtual void pageFinished(const PageReport &) {}
-    virtual void runFinished() {}
+    virtual void pageFinished(const PageReport &) { }
+    virtual void runFinished() { }
 };
 
 // One page run: ten result pages, each cut into rows appended to the list. The ten addresses are
@@ -72,7 +72,7 @@ public:
     static constexpr int MaxPagesInFlight = 6;
 
     SearchPages(SearchEntry entry, SearchHost &host, ResultList &list, std::int32_t &pageCounter,
-                std::u16string addressStart, std::u16string characterBase);
+        std::u16string addressStart, std::u16string characterBase);
     // Aborts every fetch still in flight.
     ~SearchPages();
     SearchPages(const SearchPages &) = delete;

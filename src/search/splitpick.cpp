@@ -52,8 +52,8 @@ std::optional<Text> Between(Text text, Text start, Text end)
     // passed can cut that end off, so the search for it stops there instead of running through
     // the rest of a long page for every field.
     const std::size_t endHit = FindMarker(text, end, begin);
-    const std::size_t horizon = endHit == Text::npos ? text.size()
-                                                     : std::min(text.size(), endHit + end.size() - 1 + start.size());
+    const std::size_t horizon
+        = endHit == Text::npos ? text.size() : std::min(text.size(), endHit + end.size() - 1 + start.size());
     const std::size_t nextStart = FindMarker(text.substr(0, horizon), start, begin);
     const std::size_t pieceEnd = nextStart == Text::npos ? text.size() : nextStart;
     if (pieceEnd == begin)

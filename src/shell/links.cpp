@@ -28,15 +28,14 @@ void reportRefusal(const char *why, const QString &address)
 bool launchPlatformBrowser(const QString &address)
 {
 #ifdef _WIN32
-    std::wstring commandLine =
-        LaunchCommandLine(qEnvironmentVariable("windir"), address).toStdWString();
-    STARTUPINFOW startup{};
+    std::wstring commandLine = LaunchCommandLine(qEnvironmentVariable("windir"), address).toStdWString();
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    PROCESS_INFORMATION process {};
+    if (!CreateProcessW(
+            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return false;
     // Nobody waits for explorer; keeping the handles would only leak them.
     CloseHandle(process.hThread);

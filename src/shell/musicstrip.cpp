@@ -113,7 +113,9 @@ bool MusicStrip::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == m_input && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-        QWidget *next = key->key() == Qt::Key_Tab ? m_after.data() : key->key() == Qt::Key_Backtab ? m_before.data() : nullptr;
+        QWidget *next = key->key() == Qt::Key_Tab ? m_after.data()
+            : key->key() == Qt::Key_Backtab       ? m_before.data()
+                                                  : nullptr;
         if (plain && next) {
             next->setFocus(key->key() == Qt::Key_Tab ? Qt::TabFocusReason : Qt::BacktabFocusReason);
             return true;
@@ -170,7 +172,7 @@ void MusicStrip::navigate(const QUrl &address)
     // QtWebEngine does not build with MinGW, so Windows has no browser for the strip yet: the
     // page plays in the user's own browser, which takes http and https addresses alone.
     qWarning("thornvale: music plays in the web browser here: %ls",
-             qUtf16Printable(address.toDisplayString(QUrl::FullyEncoded)));
+        qUtf16Printable(address.toDisplayString(QUrl::FullyEncoded)));
     ShellOpenUrl(address.toString(QUrl::FullyEncoded));
     return;
 #endif

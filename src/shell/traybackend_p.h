@@ -30,7 +30,7 @@ public:
 
 // onMessage gets the mouse message of every notification (the WM_* number, as the shell sends it).
 // Objects the backend creates are children of owner.
-std::unique_ptr<TrayBackend> CreateTrayBackend(QWidget *receiverP, QObject *owner,
-                                               std::function<void(std::int32_t)> onMessage);
+std::unique_ptr<TrayBackend> CreateTrayBackend(
+    QWidget *receiverP, QObject *owner, std::function<void(std::int32_t)> onMessage);
 
 } // namespace thornvale::detail

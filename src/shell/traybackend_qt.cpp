@@ -60,9 +60,7 @@ public:
         if (!m_icon) {
             m_icon = new QSystemTrayIcon(m_owner);
             QObject::connect(m_icon, &QSystemTrayIcon::activated, m_owner,
-                             [this](QSystemTrayIcon::ActivationReason reason) {
-                                 m_onMessage(messageFor(reason));
-                             });
+                [this](QSystemTrayIcon::ActivationReason reason) { m_onMessage(messageFor(reason)); });
         }
         m_icon->setIcon(icon);
         m_icon->setToolTip(fieldString(record.szTip.data(), record.szTip.size()));
@@ -70,17 +68,13 @@ public:
         if (!m_icon->isVisible())
             return false;
         m_icon->showMessage(fieldString(record.szInfoTitle.data(), record.szInfoTitle.size()),
-                            fieldString(record.szInfo.data(), record.szInfo.size()),
-                            record.dwInfoFlags == tray::kInfoIcon ? QSystemTrayIcon::Information
-                                                                  : QSystemTrayIcon::NoIcon,
-                            int(record.uTimeout));
+            fieldString(record.szInfo.data(), record.szInfo.size()),
+            record.dwInfoFlags == tray::kInfoIcon ? QSystemTrayIcon::Information : QSystemTrayIcon::NoIcon,
+            int(record.uTimeout));
         return true;
     }
 
-    void remove(TrayIconData &) override
-    {
-        delete m_icon;
-    }
+    void remove(TrayIconData &) override { delete m_icon; }
 
 private:
     QObject *m_owner;
@@ -90,8 +84,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<TrayBackend> CreateTrayBackend(QWidget *, QObject *owner,
-                                               std::function<void(std::int32_t)> onMessage)
+std::unique_ptr<TrayBackend> CreateTrayBackend(
+    QWidget *, QObject *owner, std::function<void(std::int32_t)> onMessage)
 {
     return std::make_unique<QtTrayBackend>(owner, std::move(onMessage));
 }

@@ -19,12 +19,12 @@ struct TrayIconData {
     std::uint32_t uFlags = 0;
     std::uint32_t uCallbackMessage = 0;
     std::uint32_t hIcon = 0;
-    std::array<char16_t, 128> szTip{};
+    std::array<char16_t, 128> szTip {};
     std::uint32_t dwState = 0;
     std::uint32_t dwStateMask = 0;
-    std::array<char16_t, 256> szInfo{};
+    std::array<char16_t, 256> szInfo {};
     std::uint32_t uTimeout = 0;
-    std::array<char16_t, 64> szInfoTitle{};
+    std::array<char16_t, 64> szInfoTitle {};
     std::uint32_t dwInfoFlags = 0;
 };
 
@@ -33,9 +33,9 @@ namespace tray {
 inline constexpr std::uint32_t kRecordSize = 952;
 inline constexpr std::uint32_t kIconId = 1;
 inline constexpr std::uint32_t kFlags = 0x17; // NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO
-inline constexpr std::uint32_t kCallbackMessage = 0x200;      // arrives as WM_MOUSEMOVE
+inline constexpr std::uint32_t kCallbackMessage = 0x200; // arrives as WM_MOUSEMOVE
 inline constexpr std::uint32_t kBalloonTimeoutMs = 100000;
-inline constexpr std::uint32_t kInfoIcon = 1;                  // NIIF_INFO
+inline constexpr std::uint32_t kInfoIcon = 1; // NIIF_INFO
 inline constexpr std::u16string_view kBalloonText = u"트레이모드가 시전되었습니다.";
 } // namespace tray
 

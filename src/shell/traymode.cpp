@@ -10,8 +10,8 @@ TrayMode::TrayMode(QWidget *window, QWidget *receiverP, QObject *parent)
     : QObject(parent)
     , m_window(window)
     , m_handler([this] { showWindow(); })
-    , m_backend(detail::CreateTrayBackend(receiverP, this,
-                                          [this](std::int32_t message) { m_handler.message(message); }))
+    , m_backend(detail::CreateTrayBackend(
+          receiverP, this, [this](std::int32_t message) { m_handler.message(message); }))
 {
 }
 

@@ -29,14 +29,12 @@ namespace {
 
 // Window and icon handles carry 32 significant bits on 64-bit Windows as well, which is what lets
 // the record's 32-bit fields hold them; they widen by sign extension.
-template <typename Handle>
-Handle widen(std::uint32_t handle)
+template <typename Handle> Handle widen(std::uint32_t handle)
 {
     return reinterpret_cast<Handle>(static_cast<INT_PTR>(static_cast<std::int32_t>(handle)));
 }
 
-template <typename Handle>
-std::uint32_t narrow(Handle handle)
+template <typename Handle> std::uint32_t narrow(Handle handle)
 {
     return static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(handle));
 }
@@ -52,14 +50,14 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t));
 template <std::size_t N, std::size_t Width>
 void copyText(const std::array<char16_t, N> &field, WCHAR (&dest)[Width])
 {
-    std::array<char16_t, Width> cut{};
+    std::array<char16_t, Width> cut {};
     CopyWideField(std::u16string_view(field.data(), N), cut.data(), Width);
     std::memcpy(dest, cut.data(), sizeof dest);
 }
 
 NOTIFYICONDATAW toNative(const TrayIconData &record)
 {
-    NOTIFYICONDATAW data{};
+    NOTIFYICONDATAW data {};
     // The record's size is the 64-bit one; a 32-bit build gives the shell the size of its own
     // layout of the same version.
     data.cbSize = NOTIFYICONDATAW_V2_SIZE;
@@ -114,8 +112,8 @@ public:
         if (m_hooked != receiver) {
             if (m_hooked)
                 RemoveWindowSubclass(m_hooked, &WinTrayBackend::hook, kHookId);
-            m_hooked = SetWindowSubclass(receiver, &WinTrayBackend::hook, kHookId,
-                           reinterpret_cast<DWORD_PTR>(this))
+            m_hooked = SetWindowSubclass(
+                           receiver, &WinTrayBackend::hook, kHookId, reinterpret_cast<DWORD_PTR>(this))
                 ? receiver
                 : nullptr;
         }
@@ -132,8 +130,8 @@ public:
 private:
     static constexpr UINT_PTR kHookId = 0x7472; // any id unique to this hook on the window
 
-    static LRESULT CALLBACK hook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR self)
+    static LRESULT CALLBACK hook(
+        HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
     {
         if (message != tray::kCallbackMessage)
             return DefSubclassProc(window, message, wParam, lParam);
@@ -149,8 +147,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<TrayBackend> CreateTrayBackend(QWidget *receiverP, QObject *,
-                                               std::function<void(std::int32_t)> onMessage)
+std::unique_ptr<TrayBackend> CreateTrayBackend(
+    QWidget *receiverP, QObject *, std::function<void(std::int32_t)> onMessage)
 {
     return std::make_unique<WinTrayBackend>(receiverP, std::move(onMessage));
 }

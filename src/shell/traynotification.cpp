@@ -18,8 +18,8 @@ std::int32_t DecodeTrayMessage(double xTwips, double twipsPerPixel)
     double rounded = below;
     if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
         rounded = below + 1.0;
-    if (rounded < double(std::numeric_limits<std::int32_t>::min()) ||
-        rounded > double(std::numeric_limits<std::int32_t>::max()))
+    if (rounded < double(std::numeric_limits<std::int32_t>::min())
+        || rounded > double(std::numeric_limits<std::int32_t>::max()))
         return 0;
     return std::int32_t(rounded);
 }

@@ -10,7 +10,7 @@
 namespace thornvale {
 
 namespace tray {
-inline constexpr int kLeftButtonUp = 0x202;   // WM_LBUTTONUP, the only message that acts
+inline constexpr int kLeftButtonUp = 0x202; // WM_LBUTTONUP, the only message that acts
 inline constexpr int kLeftButtonDown = 0x201;
 inline constexpr int kLeftDoubleClick = 0x203;
 inline constexpr int kRightButtonUp = 0x205;

@@ -43,7 +43,7 @@ void DetailFetch::start(const std::optional<QString> &address)
     // A row whose page had no anchor: there is nothing to ask for, and the user is told so.
     if (address->isEmpty()) {
         qWarning("thornvale: character page: the row has no address");
-        finish({std::nullopt, u"the row has no address", FetchFailure::NoAddress});
+        finish({ std::nullopt, u"the row has no address", FetchFailure::NoAddress });
         return;
     }
     m_fetch = net::FetchPageBody(

@@ -33,7 +33,8 @@ double relativeLuminance(const QColor &colour)
     const auto linear = [](float channel) {
         return channel <= 0.04045f ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
     };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF())
+        + 0.0722 * linear(colour.blueF());
 }
 
 double contrastRatio(const QColor &a, const QColor &b)

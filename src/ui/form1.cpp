@@ -47,12 +47,13 @@ Form1::Form1(SiteConfig config, QWidget *parent)
     m_rank = new RankPrompt(*m_results, m_ui.txtnick, m_ui.txtAdd, this);
     connect(m_rank, &RankPrompt::finished, this, &Form1::rankLookupFinished);
     const auto fetcher = [this]() -> net::PageFetcher & { return httpRequest(); };
-    m_search = new WindowSearch(
-        m_config, *m_results, m_pageCounter, { m_ui.txtName, m_ui.Command1, m_ui.LV->viewport() }, fetcher, this);
+    m_search = new WindowSearch(m_config, *m_results, m_pageCounter,
+        { m_ui.txtName, m_ui.Command1, m_ui.LV->viewport() }, fetcher, this);
     connect(m_search, &WindowSearch::pageTaken, this, &Form1::searchPageFinished);
     connect(m_search, &WindowSearch::failed, this, &Form1::showFailure);
     connect(m_search, &WindowSearch::finished, this, &Form1::searchFinished);
-    m_detail = new DetailFetch(*m_ui.panel, fetcher, [this] { return selectedCell(ResultRow::Nickname); }, this);
+    m_detail = new DetailFetch(
+        *m_ui.panel, fetcher, [this] { return selectedCell(ResultRow::Nickname); }, this);
     connect(m_detail, &DetailFetch::failed, this, &Form1::showFailure);
     connect(m_detail, &DetailFetch::finished, this, &Form1::detailFinished);
     connectControls();
@@ -83,8 +84,8 @@ void Form1::connectControls()
     connect(m_ui.Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(m_ui.menu2, &QAction::triggered, m_tray, &TrayMode::enter);
     connect(m_tray, &TrayMode::unavailable, this, [this] {
-        makeMessageBox(QMessageBox::Information, QStringLiteral("알림 영역이 없어 트레이 모드를 쓸 수 없습니다."),
-            "noTrayMessage", this)
+        makeMessageBox(QMessageBox::Information,
+            QStringLiteral("알림 영역이 없어 트레이 모드를 쓸 수 없습니다."), "noTrayMessage", this)
             ->show();
     });
 
@@ -267,8 +268,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::KeyPress:
         // Shift+F10 is the keyboard's menu key where a keyboard has none; Qt leaves it a key press.
-        if (const auto *key = static_cast<QKeyEvent *>(event); watched == m_ui.LV && key->key() == Qt::Key_F10
-            && key->modifiers() == Qt::ShiftModifier) {
+        if (const auto *key = static_cast<QKeyEvent *>(event);
+            watched == m_ui.LV && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
             openListMenuFromKeyboard();
             return true;
         }

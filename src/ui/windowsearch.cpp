@@ -13,7 +13,7 @@
 namespace thornvale {
 
 WindowSearch::WindowSearch(const SiteConfig &config, ResultList &results, std::int32_t &pageCounter,
-                           Controls controls, Fetcher fetcher, QObject *parent)
+    Controls controls, Fetcher fetcher, QObject *parent)
     : QObject(parent)
     , m_config(config)
     , m_results(results)

@@ -31,14 +31,14 @@ class WindowSearch final : public QObject, private SearchHost {
 
 public:
     struct Controls {
-        QLineEdit *name;       // txtName
+        QLineEdit *name; // txtName
         QPushButton *command1; // enabled by the run as it pages
-        QWidget *busyArea;     // the list's viewport
+        QWidget *busyArea; // the list's viewport
     };
     using Fetcher = std::function<net::PageFetcher &()>;
 
     WindowSearch(const SiteConfig &config, ResultList &results, std::int32_t &pageCounter, Controls controls,
-                 Fetcher fetcher, QObject *parent);
+        Fetcher fetcher, QObject *parent);
     ~WindowSearch() override;
 
     void start(SearchEntry entry);

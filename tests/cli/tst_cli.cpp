@@ -37,7 +37,6 @@ Run cli(const QStringList &args)
     return r;
 }
 
-
 } // namespace
 
 class TestCli : public QObject {
@@ -47,8 +46,8 @@ private:
     std::unique_ptr<sitesim::Server> m_sim;
     QStringList bases() const
     {
-        return {QStringLiteral("--search-base"), q(m_sim->baseUrl()), QStringLiteral("--character-base"),
-                q(m_sim->characterBase()), QStringLiteral("--status-url"), q(m_sim->statusUrl())};
+        return { QStringLiteral("--search-base"), q(m_sim->baseUrl()), QStringLiteral("--character-base"),
+            q(m_sim->characterBase()), QStringLiteral("--status-url"), q(m_sim->statusUrl()) };
     }
     QJsonObject searchJson(const QStringList &args)
     {
@@ -70,26 +69,29 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("out");
-        QTest::newRow("encode abc") << QStringList{QStringLiteral("encode"), QStringLiteral("abc")}
+        QTest::newRow("encode abc") << QStringList { QStringLiteral("encode"), QStringLiteral("abc") }
                                     << QStringLiteral("%61%62%63\n");
-        QTest::newRow("encode hangul and space") << QStringList{QStringLiteral("encode"), QStringLiteral("가 a")}
-                                                 << QStringLiteral("%EA%B0%80%20%61\n");
-        QTest::newRow("encode tab") << QStringList{QStringLiteral("encode"), QStringLiteral("\t")}
+        QTest::newRow("encode hangul and space") << QStringList { QStringLiteral("encode"),
+            QStringLiteral("가 a") } << QStringLiteral("%EA%B0%80%20%61\n");
+        QTest::newRow("encode tab") << QStringList { QStringLiteral("encode"), QStringLiteral("\t") }
                                     << QStringLiteral("%9\n");
-        QTest::newRow("encode empty") << QStringList{QStringLiteral("encode"), QString()} << QStringLiteral("\n");
-        QTest::newRow("version") << QStringList{QStringLiteral("--version")}
+        QTest::newRow("encode empty")
+            << QStringList { QStringLiteral("encode"), QString() } << QStringLiteral("\n");
+        QTest::newRow("version") << QStringList { QStringLiteral("--version") }
                                  << QStringLiteral("thornvale-cli " THORNVALE_VERSION "\n");
         QTest::newRow("url page 2, option after")
-            << QStringList{QStringLiteral("url"), QStringLiteral("abc"), QStringLiteral("2"),
-                           QStringLiteral("--search-base"), QStringLiteral("http://h.example")}
-            << QStringLiteral("http://h.example/search?keyword=%61%62%63&dt=characters&sf=score&st=desc&start=10&page=2\n");
+            << QStringList { QStringLiteral("url"), QStringLiteral("abc"), QStringLiteral("2"),
+                   QStringLiteral("--search-base"), QStringLiteral("http://h.example") }
+            << QStringLiteral("http://h.example/"
+                              "search?keyword=%61%62%63&dt=characters&sf=score&st=desc&start=10&page=2\n");
         QTest::newRow("url page 11, option before")
-            << QStringList{QStringLiteral("--search-base"), QStringLiteral("http://h.example"), QStringLiteral("url"),
-                           QStringLiteral("abc"), QStringLiteral("11")}
-            << QStringLiteral("http://h.example/search?keyword=%61%62%63&dt=characters&sf=score&st=desc&start=100&page=11\n");
+            << QStringList { QStringLiteral("--search-base"), QStringLiteral("http://h.example"),
+                   QStringLiteral("url"), QStringLiteral("abc"), QStringLiteral("11") }
+            << QStringLiteral("http://h.example/"
+                              "search?keyword=%61%62%63&dt=characters&sf=score&st=desc&start=100&page=11\n");
         QTest::newRow("url top page of 64 bits: start past them")
-            << QStringList{QStringLiteral("--search-base"), QStringLiteral("http://h.example"), QStringLiteral("url"),
-                           QStringLiteral("x"), QStringLiteral("9223372036854775807")}
+            << QStringList { QStringLiteral("--search-base"), QStringLiteral("http://h.example"),
+                   QStringLiteral("url"), QStringLiteral("x"), QStringLiteral("9223372036854775807") }
             << QStringLiteral("http://h.example/search?keyword=%78&dt=characters&sf=score&st=desc"
                               "&start=92233720368547758060&page=9223372036854775807\n");
     }
@@ -105,20 +107,21 @@ private Q_SLOTS:
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("no command") << QStringList{};
-        QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")};
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("status"), QStringLiteral("--frobnicate")};
-        QTest::newRow("option without its value") << QStringList{QStringLiteral("status"), QStringLiteral("--status-url")};
-        QTest::newRow("url without page") << QStringList{QStringLiteral("url"), QStringLiteral("abc")};
+        QTest::newRow("no command") << QStringList {};
+        QTest::newRow("unknown command") << QStringList { QStringLiteral("frobnicate") };
+        QTest::newRow("unknown option")
+            << QStringList { QStringLiteral("status"), QStringLiteral("--frobnicate") };
+        QTest::newRow("option without its value")
+            << QStringList { QStringLiteral("status"), QStringLiteral("--status-url") };
+        QTest::newRow("url without page") << QStringList { QStringLiteral("url"), QStringLiteral("abc") };
         QTest::newRow("url page not a number")
-            << QStringList{QStringLiteral("url"), QStringLiteral("abc"), QStringLiteral("x")};
-        QTest::newRow("url page 0") << QStringList{QStringLiteral("url"), QStringLiteral("x"), QStringLiteral("0")};
-        QTest::newRow("next-from negative")
-            << QStringList{QStringLiteral("search"), QStringLiteral("a"), QStringLiteral("--next-from"),
-                           QStringLiteral("-1")};
-        QTest::newRow("next-from past the counter")
-            << QStringList{QStringLiteral("search"), QStringLiteral("a"), QStringLiteral("--next-from"),
-                           QStringLiteral("2147483640")};
+            << QStringList { QStringLiteral("url"), QStringLiteral("abc"), QStringLiteral("x") };
+        QTest::newRow("url page 0") << QStringList { QStringLiteral("url"), QStringLiteral("x"),
+            QStringLiteral("0") };
+        QTest::newRow("next-from negative") << QStringList { QStringLiteral("search"), QStringLiteral("a"),
+            QStringLiteral("--next-from"), QStringLiteral("-1") };
+        QTest::newRow("next-from past the counter") << QStringList { QStringLiteral("search"),
+            QStringLiteral("a"), QStringLiteral("--next-from"), QStringLiteral("2147483640") };
     }
     void usageErrors()
     {
@@ -146,11 +149,11 @@ private Q_SLOTS:
         row("--next-from 1 detail x", 2, "detail takes no --next-from option");
         row("rank a b c --json", 2, "rank takes no --json option");
         row("encode --help", 0, "Usage: thornvale-cli [options] encode TEXT",
-            {QStringLiteral("--status-url"), QStringLiteral("-json"), QStringLiteral("-next-from")});
+            { QStringLiteral("--status-url"), QStringLiteral("-json"), QStringLiteral("-next-from") });
         row("search --help", 0, "Usage: thornvale-cli [options] search NAME [--next-from M] [--json]",
-            {QStringLiteral("--search-base"), QStringLiteral("--json"), QStringLiteral("--next-from")});
+            { QStringLiteral("--search-base"), QStringLiteral("--json"), QStringLiteral("--next-from") });
         row("--help rank", 0, "Usage: thornvale-cli [options] rank NICKNAME SERVER NAME [--next-from M]",
-            {QStringLiteral("--next-from"), QStringLiteral("-json")});
+            { QStringLiteral("--next-from"), QStringLiteral("-json") });
     }
     void optionsBelongToCommands()
     {
@@ -187,7 +190,7 @@ private Q_SLOTS:
         QFETCH(int, nextFrom);
         if (eucKr)
             m_sim->setCharset(sitesim::Charset::EucKr);
-        QStringList args{QStringLiteral("search"), QStringLiteral("토른"), QStringLiteral("--json")};
+        QStringList args { QStringLiteral("search"), QStringLiteral("토른"), QStringLiteral("--json") };
         if (nextFrom >= 0)
             args << QStringLiteral("--next-from") << QString::number(nextFrom);
         const QJsonObject root = searchJson(bases() + args);
@@ -217,9 +220,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("error status") << int(sitesim::Fault::ErrorStatus) << QStringLiteral("no heading marker");
+        QTest::newRow("error status")
+            << int(sitesim::Fault::ErrorStatus) << QStringLiteral("no heading marker");
         QTest::newRow("no heading") << int(sitesim::Fault::NoHeading) << QStringLiteral("no heading marker");
-        QTest::newRow("closed mid-body") << int(sitesim::Fault::CloseMidBody) << QStringLiteral("fetch failed");
+        QTest::newRow("closed mid-body")
+            << int(sitesim::Fault::CloseMidBody) << QStringLiteral("fetch failed");
         QTest::newRow("oversized") << int(sitesim::Fault::Oversized) << QStringLiteral("fetch failed");
     }
     void failedPagesReported()
@@ -227,14 +232,17 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(QString, cause);
         m_sim->setFault(2, sitesim::Fault(kind));
-        const Run r = cli(bases() << QStringLiteral("search") << QStringLiteral("토른") << QStringLiteral("--json"));
+        const Run r
+            = cli(bases() << QStringLiteral("search") << QStringLiteral("토른") << QStringLiteral("--json"));
         QCOMPARE(r.exitCode, cause == u"fetch failed" ? 3 : 0);
-        const QJsonArray rows = QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("rows")).toArray();
+        const QJsonArray rows
+            = QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("rows")).toArray();
         QCOMPARE(rows.size(), 13); // pages 1 and 3; page 2's ten are missing, never page 1's again
         QCOMPARE(rows[10].toArray()[1].toString(), q(sitesim::Matches("토른")[20].name));
         const QStringList lines = r.err.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1);
-        QVERIFY2(lines[0].startsWith(QStringLiteral("page 2: ")) && lines[0].contains(cause), qPrintable(r.err));
+        QVERIFY2(
+            lines[0].startsWith(QStringLiteral("page 2: ")) && lines[0].contains(cause), qPrintable(r.err));
     }
 
     void tableOutput()
@@ -244,7 +252,8 @@ private Q_SLOTS:
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QVERIFY(lines.size() >= 2);
         QVERIFY(lines[0].startsWith(QStringLiteral("번")));
-        QVERIFY2(QRegularExpression(QStringLiteral("^0 +검은달 ")).match(lines[1]).hasMatch(), qPrintable(lines[1]));
+        QVERIFY2(QRegularExpression(QStringLiteral("^0 +검은달 ")).match(lines[1]).hasMatch(),
+            qPrintable(lines[1]));
         QCOMPARE(lines.last(), QStringLiteral("1 characters, page counter 10"));
     }
 
@@ -252,7 +261,8 @@ private Q_SLOTS:
     {
         const auto matches = sitesim::Matches("토른");
         const sitesim::Character &c = matches.back();
-        const Run r = cli(bases() << QStringLiteral("rank") << q(c.name) << q(c.server) << QStringLiteral("토른"));
+        const Run r
+            = cli(bases() << QStringLiteral("rank") << q(c.name) << q(c.server) << QStringLiteral("토른"));
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QStringLiteral("%1번에 있습니다.\n").arg(matches.size() - 1));
 
@@ -276,14 +286,17 @@ private Q_SLOTS:
     {
         QFETCH(int, index);
         const sitesim::Character &c = sitesim::Roster()[std::size_t(index)];
-        const Run r = cli({QStringLiteral("detail"), q(m_sim->characterBase() + c.key), QStringLiteral("--json")});
+        const Run r
+            = cli({ QStringLiteral("detail"), q(m_sim->characterBase() + c.key), QStringLiteral("--json") });
         QCOMPARE(r.exitCode, 0);
         const QJsonObject d = QJsonDocument::fromJson(r.out.toUtf8()).object();
         const QJsonArray items = d.value(QStringLiteral("items")).toArray();
         QCOMPARE(items.size(), qsizetype(c.items.size()));
         for (int k = 0; k < items.size(); ++k) {
-            QCOMPARE(items[k].toObject().value(QStringLiteral("name")).toString(), q(c.items[std::size_t(k)].name));
-            QCOMPARE(items[k].toObject().value(QStringLiteral("grade")).toString(), q(c.items[std::size_t(k)].grade));
+            QCOMPARE(items[k].toObject().value(QStringLiteral("name")).toString(),
+                q(c.items[std::size_t(k)].name));
+            QCOMPARE(items[k].toObject().value(QStringLiteral("grade")).toString(),
+                q(c.items[std::size_t(k)].grade));
         }
         QCOMPARE(d.value(QStringLiteral("title")).isNull(), !c.hasTitle);
         if (c.hasTitle)
@@ -293,14 +306,15 @@ private Q_SLOTS:
         const QJsonArray sub = d.value(QStringLiteral("subParts")).toArray();
         QCOMPARE(sub.size(), 3);
         for (int j = 0; j < 3; ++j)
-            QCOMPARE(sub[j].toString(), j < int(c.subParts.size()) ? q(c.subParts[std::size_t(j)]) : QString());
+            QCOMPARE(
+                sub[j].toString(), j < int(c.subParts.size()) ? q(c.subParts[std::size_t(j)]) : QString());
     }
 
     // One line per failed page, naming its address once, whatever the fetcher's own reason says.
     void failedPageNamesItsAddressOnce()
     {
-        const Run r = cli({QStringLiteral("search"), QStringLiteral("a"), QStringLiteral("--search-base"),
-                           QStringLiteral("ftp://h.example")});
+        const Run r = cli({ QStringLiteral("search"), QStringLiteral("a"), QStringLiteral("--search-base"),
+            QStringLiteral("ftp://h.example") });
         QCOMPARE(r.exitCode, 3);
         const QStringList lines = r.err.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 10);
@@ -344,23 +358,31 @@ private Q_SLOTS:
         auto row = [](const char *tag, QStringList args, int fault, int code, bool nothing) {
             QTest::newRow(tag) << args << fault << code << nothing;
         };
-        row("search: all read", {QStringLiteral("search"), name}, -1, 0, false);
-        row("search: no rows", {QStringLiteral("search"), QStringLiteral("없는이름")}, -1, 0, false);
-        row("search: one page failed", {QStringLiteral("search"), name}, 2, 3, false);
-        row("search: every page failed", {QStringLiteral("search"), name, QStringLiteral("--search-base"), QStringLiteral("!")}, -1, 3, false);
-        row("search: usage", {QStringLiteral("search")}, -1, 2, true);
-        row("rank: found", {QStringLiteral("rank"), nick, server, name}, -1, 0, false);
-        row("rank: nowhere", {QStringLiteral("rank"), nick, QStringLiteral("없는서버"), name}, -1, 1, true);
-        row("rank: one page failed", {QStringLiteral("rank"), nick, server, name}, 2, 3, false);
-        row("rank: every page failed", {QStringLiteral("rank"), nick, server, name, QStringLiteral("--search-base"), QStringLiteral("!")}, -1, 3, true);
-        row("rank: usage", {QStringLiteral("rank"), nick, server}, -1, 2, true);
-        row("detail: read", {QStringLiteral("detail"), page, QStringLiteral("--json")}, -1, 0, false);
-        row("detail: failed, json", {QStringLiteral("detail"), page, QStringLiteral("--json")}, 0, 3, true);
-        row("detail: failed, table", {QStringLiteral("detail"), QStringLiteral("!/characters/c0001")}, -1, 3, true);
-        row("detail: usage", {QStringLiteral("detail")}, -1, 2, true);
-        row("status: open", {QStringLiteral("status")}, -1, 0, false);
-        row("status: unreachable", {QStringLiteral("status"), QStringLiteral("--status-url"), QStringLiteral("!/status")}, -1, 3, false);
-        row("status: usage", {QStringLiteral("status"), QStringLiteral("extra")}, -1, 2, true);
+        row("search: all read", { QStringLiteral("search"), name }, -1, 0, false);
+        row("search: no rows", { QStringLiteral("search"), QStringLiteral("없는이름") }, -1, 0, false);
+        row("search: one page failed", { QStringLiteral("search"), name }, 2, 3, false);
+        row("search: every page failed",
+            { QStringLiteral("search"), name, QStringLiteral("--search-base"), QStringLiteral("!") }, -1, 3,
+            false);
+        row("search: usage", { QStringLiteral("search") }, -1, 2, true);
+        row("rank: found", { QStringLiteral("rank"), nick, server, name }, -1, 0, false);
+        row("rank: nowhere", { QStringLiteral("rank"), nick, QStringLiteral("없는서버"), name }, -1, 1, true);
+        row("rank: one page failed", { QStringLiteral("rank"), nick, server, name }, 2, 3, false);
+        row("rank: every page failed",
+            { QStringLiteral("rank"), nick, server, name, QStringLiteral("--search-base"),
+                QStringLiteral("!") },
+            -1, 3, true);
+        row("rank: usage", { QStringLiteral("rank"), nick, server }, -1, 2, true);
+        row("detail: read", { QStringLiteral("detail"), page, QStringLiteral("--json") }, -1, 0, false);
+        row("detail: failed, json", { QStringLiteral("detail"), page, QStringLiteral("--json") }, 0, 3, true);
+        row("detail: failed, table", { QStringLiteral("detail"), QStringLiteral("!/characters/c0001") }, -1,
+            3, true);
+        row("detail: usage", { QStringLiteral("detail") }, -1, 2, true);
+        row("status: open", { QStringLiteral("status") }, -1, 0, false);
+        row("status: unreachable",
+            { QStringLiteral("status"), QStringLiteral("--status-url"), QStringLiteral("!/status") }, -1, 3,
+            false);
+        row("status: usage", { QStringLiteral("status"), QStringLiteral("extra") }, -1, 2, true);
     }
     void exitCodes()
     {
@@ -385,20 +407,23 @@ private Q_SLOTS:
     // written whole without widening its column; rows past 1000 a page are dropped and counted.
     void hostilePageCannotDriveTheTerminal()
     {
-        const Run r = cli({QStringLiteral("search"), QStringLiteral("악당"), QStringLiteral("--search-base"),
-                           q(m_sim->baseUrl() + "/hostile")});
+        const Run r = cli({ QStringLiteral("search"), QStringLiteral("악당"), QStringLiteral("--search-base"),
+            q(m_sim->baseUrl() + "/hostile") });
         QCOMPARE(r.exitCode, 0);
         for (const QChar c : r.out + r.err)
             QVERIFY2(c == u'\n' || !(c < u' ' || (c >= u'\x7f' && c <= u'\x9f') || c == u'\u202e'),
-                     qPrintable(QString::number(c.unicode(), 16)));
+                qPrintable(QString::number(c.unicode(), 16)));
         const QStringList lines = r.out.split(u'\n');
         QCOMPARE(lines.size(), 1005); // header, 2 + 1000 rows, the count, the final newline
         // Both nicknames are wider than a column may grow: each is followed by the gap alone.
-        QVERIFY2(lines[1].startsWith(QStringLiteral("0     \\x1b]0;토른악당\\x07\\x1b[2J\\x0d토른악당\\u202e  가시골 ")),
-                 qPrintable(lines[1]));
-        QVERIFY2(lines[2].startsWith(QStringLiteral("1     ") + QString(30, u'x') + QStringLiteral("가시골짜기이슬을모으는자  이슬언덕 ")),
-                 qPrintable(lines[2]));
-        QVERIFY2(r.err.contains(QStringLiteral("page 2: 5 rows past the first 1000 dropped")), qPrintable(r.err));
+        QVERIFY2(lines[1].startsWith(
+                     QStringLiteral("0     \\x1b]0;토른악당\\x07\\x1b[2J\\x0d토른악당\\u202e  가시골 ")),
+            qPrintable(lines[1]));
+        QVERIFY2(lines[2].startsWith(QStringLiteral("1     ") + QString(30, u'x')
+                     + QStringLiteral("가시골짜기이슬을모으는자  이슬언덕 ")),
+            qPrintable(lines[2]));
+        QVERIFY2(
+            r.err.contains(QStringLiteral("page 2: 5 rows past the first 1000 dropped")), qPrintable(r.err));
     }
 
     // Servers that answer with more than a character: every field runs to the end of a 15.5 MiB
@@ -407,26 +432,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("args"); // "@" stands for site-sim's base address
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<int>("maxOut");  // bytes on stdout at most
+        QTest::addColumn<int>("maxOut"); // bytes on stdout at most
         QTest::addColumn<QString>("err"); // what stderr ends with
         // Pages of 1 MiB: the bounds work alike at any size, and ten pages at the cap are for the
         // benchmarks (bench/ui-figures.sh), not for a test under the sanitizers.
         QTest::newRow("amplifying search: bounded rows, cuts counted")
-            << QStringList{QStringLiteral("search"), QStringLiteral("가"), QStringLiteral("--search-base"),
-                           QStringLiteral("@/hostile/amplify/kib/1024")}
+            << QStringList { QStringLiteral("search"), QStringLiteral("가"), QStringLiteral("--search-base"),
+                   QStringLiteral("@/hostile/amplify/kib/1024") }
             << 0 << 32 * 1024
-            << QStringLiteral("page 10: 3 fields cut to 256 characters (@/hostile/amplify/kib/1024/search?"
-                              "keyword=%EA%B0%80&dt=characters&sf=score&st=desc&start=90&page=10)\n"
-                              "page 10: 1 character addresses longer than 4096 characters dropped "
-                              "(@/hostile/amplify/kib/1024/search?keyword=%EA%B0%80&dt=characters&sf=score&st=desc"
-                              "&start=90&page=10)\n");
+            << QStringLiteral(
+                   "page 10: 3 fields cut to 256 characters (@/hostile/amplify/kib/1024/search?"
+                   "keyword=%EA%B0%80&dt=characters&sf=score&st=desc&start=90&page=10)\n"
+                   "page 10: 1 character addresses longer than 4096 characters dropped "
+                   "(@/hostile/amplify/kib/1024/search?keyword=%EA%B0%80&dt=characters&sf=score&st=desc"
+                   "&start=90&page=10)\n");
         QTest::newRow("amplifying character page")
-            << QStringList{QStringLiteral("detail"), QStringLiteral("@/hostile/amplify/character")} << 0 << 4096
+            << QStringList { QStringLiteral("detail"), QStringLiteral("@/hostile/amplify/character") } << 0
+            << 4096
             << QStringLiteral("detail: 5 fields cut to 256 characters (@/hostile/amplify/character)\n");
-        for (const int status : {401, 404, 503})
+        for (const int status : { 401, 404, 503 })
             QTest::addRow("character page under %d", status)
-                << QStringList{QStringLiteral("detail"),
-                               QStringLiteral("@/hostile/character/error?status=%1").arg(status)}
+                << QStringList { QStringLiteral("detail"),
+                       QStringLiteral("@/hostile/character/error?status=%1").arg(status) }
                 << 3 << 0
                 << QStringLiteral("detail: fetch failed: 서버가 오류로 답했습니다 (HTTP %1). "
                                   "(@/hostile/character/error?status=%1)\n")
@@ -452,11 +479,13 @@ private Q_SLOTS:
     // takes, where "\ud800" would be refused.
     void jsonHasNoLoneSurrogates()
     {
-        const Run r = cli(bases() << QStringLiteral("search") << QStringLiteral("반쪽") << QStringLiteral("--json")
-                                  << QStringLiteral("--search-base") << q(m_sim->baseUrl() + "/hostile/utf16"));
+        const Run r
+            = cli(bases() << QStringLiteral("search") << QStringLiteral("반쪽") << QStringLiteral("--json")
+                          << QStringLiteral("--search-base") << q(m_sim->baseUrl() + "/hostile/utf16"));
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(!r.outBytes.contains("\\ud800"), r.outBytes.left(300).constData());
-        const QJsonArray rows = QJsonDocument::fromJson(r.outBytes).object().value(QStringLiteral("rows")).toArray();
+        const QJsonArray rows
+            = QJsonDocument::fromJson(r.outBytes).object().value(QStringLiteral("rows")).toArray();
         QCOMPARE(rows.size(), 10);
         QCOMPARE(rows.at(0).toArray().at(1).toString(), QStringLiteral("반쪽\uFFFD"));
     }

@@ -21,8 +21,8 @@ using namespace thornvale::charmarkers;
 namespace {
 
 // Between by its definition: piece 1 at start, then piece 0 of that at end.
-std::optional<std::u16string_view> referenceBetween(std::u16string_view text, std::u16string_view start,
-                                                    std::u16string_view end)
+std::optional<std::u16string_view> referenceBetween(
+    std::u16string_view text, std::u16string_view start, std::u16string_view end)
 {
     const auto piece1 = ReferencePiece(text, start, 1);
     return piece1 ? ReferencePiece(*piece1, end, 0) : std::nullopt;
@@ -42,8 +42,8 @@ std::optional<std::u16string> owned(std::optional<std::u16string_view> text)
     return kept;
 }
 
-void checkField(const std::optional<std::u16string> &field, std::u16string_view region, std::u16string_view end,
-                const char *what)
+void checkField(const std::optional<std::u16string> &field, std::u16string_view region,
+    std::u16string_view end, const char *what)
 {
     if (!field)
         return;
@@ -58,26 +58,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::u16string page = FromUtf8(std::string_view(reinterpret_cast<const char *>(data), size));
     const CharacterDetail detail = ParseCharacterPage(page);
 
-    const std::u16string_view region = referenceBetween(page, RegionStart, RegionEnd).value_or(std::u16string_view());
+    const std::u16string_view region
+        = referenceBetween(page, RegionStart, RegionEnd).value_or(std::u16string_view());
     // Item k is block k of the region's split at the item marker; its name and grade are looked
     // for only in the block's header, up to the box marker.
     const auto blocks = ReferencePieces(region, Item);
     const std::size_t markers = blocks.size() > 0 ? blocks.size() - 1 : 0;
-    check(detail.items.size() == std::min(markers, MaxItemsPerPage), "one item per item marker, up to the bound");
+    check(detail.items.size() == std::min(markers, MaxItemsPerPage),
+        "one item per item marker, up to the bound");
     check(detail.itemsDropped == markers - detail.items.size(), "the items past the bound are counted");
     for (std::size_t k = 0; k < detail.items.size(); ++k) {
-        const std::u16string_view header = ReferencePiece(blocks[k + 1], Box, 0).value_or(std::u16string_view());
+        const std::u16string_view header
+            = ReferencePiece(blocks[k + 1], Box, 0).value_or(std::u16string_view());
         check(detail.items[k].name == owned(referenceBetween(header, NameStart, TagEnd)),
-              "an item's name is read from its block's header");
+            "an item's name is read from its block's header");
         check(detail.items[k].grade == owned(referenceBetween(header, GradeStart, TagEnd)),
-              "an item's grade is read from its block's header");
+            "an item's grade is read from its block's header");
     }
     checkField(detail.title, region, SpanEnd, "the title lies in the region, without its end");
     checkField(detail.server, region, SpanEnd, "the server lies in the region, without its end");
     checkField(detail.job, region, ClassEnd, "the class lies in the region, without its end");
-    check(detail.title == owned(referenceBetween(region, TitleStart, SpanEnd)), "the title is read as Between reads");
-    check(detail.server == owned(referenceBetween(region, ServerStart, SpanEnd)), "the server is read as Between reads");
-    check(detail.job == owned(referenceBetween(region, ClassStart, ClassEnd)), "the class is read as Between reads");
+    check(detail.title == owned(referenceBetween(region, TitleStart, SpanEnd)),
+        "the title is read as Between reads");
+    check(detail.server == owned(referenceBetween(region, ServerStart, SpanEnd)),
+        "the server is read as Between reads");
+    check(detail.job == owned(referenceBetween(region, ClassStart, ClassEnd)),
+        "the class is read as Between reads");
     for (const std::u16string &part : detail.subParts) {
         check(part.size() <= MaxFieldLength, "a sub-line part is bounded");
         check(!Contains(part, SpanEnd), "a sub-line part stops at its span end");
@@ -96,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         bool listed = false;
         for (const GradeColour &g : GradeColours)
             listed = listed || g.grade == *item.grade;
-        check(GradeColourOf(*item.grade).has_value() == listed, "a grade has a colour exactly when it is listed");
+        check(GradeColourOf(*item.grade).has_value() == listed,
+            "a grade has a colour exactly when it is listed");
     }
     return 0;
 }

@@ -20,7 +20,10 @@ using namespace thornvale::fuzz;
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 QStringList splitWindowsCommandLine(const QString &line)
 {
@@ -74,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size < 2)
         return 0;
-    static const QString windirs[] = {QStringLiteral("C:\\WINDOWS"), QString(), QStringLiteral("D:\\Win\\")};
+    static const QString windirs[]
+        = { QStringLiteral("C:\\WINDOWS"), QString(), QStringLiteral("D:\\Win\\") };
     const QString &windir = windirs[data[0] % 3];
     const std::u16string units = Utf16Units(data + 2, size - 2);
     const QString address(reinterpret_cast<const QChar *>(units.data()), qsizetype(units.size()));
@@ -86,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const QString line = LaunchCommandLine(windir, address);
     check(line.startsWith(windir + QStringLiteral("\\explorer.exe \"")) && line.endsWith(u'"'),
-          "the command line is the program, one space and the quoted address");
+        "the command line is the program, one space and the quoted address");
     const QStringList args = splitWindowsCommandLine(line);
     check(args.size() == 2, "two arguments: the program and the address");
     check(args[0] == windir + QStringLiteral("\\explorer.exe"), "the program is windir\\explorer.exe");

@@ -1,7 +1,7 @@
 // The result-page scraper against a reference built on the standard library's search: the section
 // is what follows the first heading up to the next heading or next-page link; there are as many
-// rows as level markers in it, up to MaxRowsPerPage; row j takes piece j of every field marker's split, each cut at its
-// end marker, and the address is the base and the key or nothing.
+// rows as level markers in it, up to MaxRowsPerPage; row j takes piece j of every field marker's split, each
+// cut at its end marker, and the address is the base and the key or nothing.
 //
 // Input: UTF-8, decoded with FromUtf8. The markers hold Hangul and long ASCII runs; libFuzzer
 // splices dictionary words in at any byte, and UTF-8 keeps such a word whole wherever it lands,
@@ -63,7 +63,8 @@ struct ReferenceSplits {
         cards = ReferencePieces(section, markers::Card);
     }
 
-    static std::optional<std::u16string_view> at(const std::vector<std::u16string_view> &pieces, std::size_t j)
+    static std::optional<std::u16string_view> at(
+        const std::vector<std::u16string_view> &pieces, std::size_t j)
     {
         return j < pieces.size() ? std::optional(pieces[j]) : std::nullopt;
     }
@@ -72,13 +73,14 @@ struct ReferenceSplits {
     {
         ScrapedRow r;
         if (const auto block = upTo(at(levels, j), markers::LevelBlockEnd)) {
-            r.level = textOf(upTo(upTo(ReferencePiece(*block, markers::SpanOpen, 1), markers::SpanClose),
-                                  markers::LevelWord));
+            r.level = textOf(upTo(
+                upTo(ReferencePiece(*block, markers::SpanOpen, 1), markers::SpanClose), markers::LevelWord));
             r.job = textOf(upTo(ReferencePiece(*block, markers::SpanOpen, 2), markers::SpanClose));
             r.race = textOf(upTo(ReferencePiece(*block, markers::SpanOpen, 3), markers::SpanClose));
         }
         r.server = textOf(upTo(at(servers, j), markers::SpanClose));
-        if (const auto key = upTo(at(anchors, j), markers::AnchorEnd); key && Base.size() + key->size() <= MaxAddressLength)
+        if (const auto key = upTo(at(anchors, j), markers::AnchorEnd);
+            key && Base.size() + key->size() <= MaxAddressLength)
             r.address = std::u16string(Base) + std::u16string(*key);
         const auto card = upTo(at(cards, j), markers::NameClose);
         r.nickname = textOf(card ? ReferencePiece(*card, markers::NameOpen, 1) : std::nullopt);
@@ -94,9 +96,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const auto section = ResultSection(page);
     const auto expectedSection = referenceSection(page);
-    check(section.has_value() == Contains(page, markers::Heading), "a section exactly when there is a heading");
+    check(
+        section.has_value() == Contains(page, markers::Heading), "a section exactly when there is a heading");
     check(section.has_value() == expectedSection.has_value() && (!section || *section == *expectedSection),
-          "the section runs from the heading to the next heading or next-page link");
+        "the section runs from the heading to the next heading or next-page link");
 
     ScrapeCounts counts;
     const auto rows = ScrapeResultPage(page, Base, &counts);
@@ -113,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(counts.rowsDropped == markers - rows.size(), "the rows past the bound are counted");
     for (std::size_t j = 0; j < rows.size(); ++j) {
         check(rows[j] == splits.row(j + 1), "row j takes piece j of every field marker");
-        check(rows[j].address.empty() || rows[j].address.starts_with(Base), "an address starts with the base");
+        check(
+            rows[j].address.empty() || rows[j].address.starts_with(Base), "an address starts with the base");
     }
     return 0;
 }

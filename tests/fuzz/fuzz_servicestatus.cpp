@@ -21,7 +21,10 @@ bool isBlank(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // [+-] then digits with an optional fraction (or a fraction alone), then an optional exponent.
 bool isDecimalNumber(const std::string &s)
@@ -80,8 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const StatusDecision decision = DecideServiceStatus(body);
     const ServiceState expected = expectedState(body);
     check(decision.state != ServiceState::Open || expected == ServiceState::Open,
-          "Open only for a first field that reads as 1");
+        "Open only for a first field that reads as 1");
     check(decision.state == expected, "the state follows the first field");
-    check((decision.state == ServiceState::Unknown) == !decision.reason.empty(), "a reason exactly for Unknown");
+    check((decision.state == ServiceState::Unknown) == !decision.reason.empty(),
+        "a reason exactly for Unknown");
     return 0;
 }

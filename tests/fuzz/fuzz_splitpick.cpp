@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const auto fromSplit = split.piece(k);
         check(fromSplit && *fromSplit == pieces[k], "SplitText piece k is Piece k");
         check(piece->data() >= text.data() && piece->data() + piece->size() <= text.data() + text.size(),
-              "a piece lies inside the text");
+            "a piece lies inside the text");
         check(marker.empty() || !Contains(pieces[k], marker), "no piece holds the marker");
         if (k > 0)
             rejoined += marker;

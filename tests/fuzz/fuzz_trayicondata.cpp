@@ -45,16 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // How much of the field the native one starts with. The field may hold NULs of its own, so a
     // kept NUL and the fill cannot be told apart; the longest common start is what is measured.
-    const auto [fieldEnd, destEnd] = std::mismatch(field.begin(), field.end(), dest.begin(),
-                                                   dest.begin() + std::ptrdiff_t(width - 1));
+    const auto [fieldEnd, destEnd]
+        = std::mismatch(field.begin(), field.end(), dest.begin(), dest.begin() + std::ptrdiff_t(width - 1));
     const auto kept = std::size_t(fieldEnd - field.begin());
     check(std::all_of(destEnd, dest.begin() + std::ptrdiff_t(width), [](char16_t u) { return u == u'\0'; }),
-          "the start of the field, then zeros");
+        "the start of the field, then zeros");
     const bool parted = kept > 0 && kept < field.size() && isHigh(field[kept - 1]) && isLow(field[kept]);
     check(!parted, "no surrogate pair parted");
     const std::size_t fits = std::min(field.size(), width - 1);
-    const bool pairAtCut = kept + 1 == fits && fits < field.size() && isHigh(field[kept]) &&
-                           isLow(field[kept + 1]);
+    const bool pairAtCut
+        = kept + 1 == fits && fits < field.size() && isHigh(field[kept]) && isLow(field[kept + 1]);
     check(kept == fits || pairAtCut, "as much as fits, less only the pair the cut runs through");
     return 0;
 }

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const std::string utf8 = ToUtf8(text);
     check(decoded == utf8, "the encoding decodes to the text's UTF-8");
-    check(FromUtf8(utf8) == withoutLoneSurrogates(text), "UTF-8 and back gives the text, lone surrogates as U+FFFD");
+    check(FromUtf8(utf8) == withoutLoneSurrogates(text),
+        "UTF-8 and back gives the text, lone surrogates as U+FFFD");
 
     // The same bytes read as UTF-8 the other way round: whatever FromUtf8 makes of them is text
     // that survives another round.
@@ -73,6 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Bytes that do not come back were malformed, and malformed bytes leave a U+FFFD behind: an
     // overlong or surrogate form taken silently would not.
     check(ToUtf8(fromBytes) == bytes || fromBytes.find(u'\uFFFD') != std::u16string::npos,
-          "bytes that change on the way are marked with U+FFFD");
+        "bytes that change on the way are marked with U+FFFD");
     return 0;
 }

@@ -58,8 +58,8 @@ inline std::vector<std::u16string_view> ReferencePieces(std::u16string_view text
     return pieces;
 }
 
-inline std::optional<std::u16string_view> ReferencePiece(std::u16string_view text, std::u16string_view marker,
-                                                         std::size_t k)
+inline std::optional<std::u16string_view> ReferencePiece(
+    std::u16string_view text, std::u16string_view marker, std::size_t k)
 {
     const auto pieces = ReferencePieces(text, marker);
     if (k >= pieces.size())

@@ -24,8 +24,9 @@ inline QWebEngineView *playIn(StripWindow &shown, const QUrl &address)
 {
     shown.strip->navigate(address);
     auto *view = qobject_cast<QWebEngineView *>(shown.strip->view());
-    const bool loaded = view && QTest::qWaitFor([&] {
-        return view->url() == address && !view->page()->isLoading() && view->focusProxy();
-    }, kPageTimeoutMs);
+    const bool loaded = view
+        && QTest::qWaitFor(
+            [&] { return view->url() == address && !view->page()->isLoading() && view->focusProxy(); },
+            kPageTimeoutMs);
     return loaded ? view : nullptr;
 }

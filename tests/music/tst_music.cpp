@@ -103,8 +103,7 @@ private Q_SLOTS:
             const std::optional<QString> title = thornvale::test::X11WindowName(form->windowHandle());
             QVERIFY(title && title->trimmed().isEmpty());
             QVERIFY(form->parentWidget() == nullptr);
-            QCOMPARE(form->windowIcon().pixmap(16, 16).toImage(),
-                     ProgramIcon().pixmap(16, 16).toImage());
+            QCOMPARE(form->windowIcon().pixmap(16, 16).toImage(), ProgramIcon().pixmap(16, 16).toImage());
             QCOMPARE(pic2Of(form)->geometry(), QRect(0, 0, 337, 289));
             QCOMPARE(wbOf(form)->parentWidget(), pic2Of(form));
             QCOMPARE(wbOf(form)->geometry(), QRect(0, 0, 1000, 1000));
@@ -116,7 +115,7 @@ private Q_SLOTS:
 
         QPointer<QWidget> closing = forms[0];
         QTRY_VERIFY_WITH_TIMEOUT(closing.isNull(), kPageTimeoutMs);
-        QCOMPARE(m_shown->strip->popups(), QList<QWidget *>{forms[1]});
+        QCOMPARE(m_shown->strip->popups(), QList<QWidget *> { forms[1] });
         QVERIFY(forms[1]->isVisible());
         QVERIFY(m_shown->window->isVisible());
     }
@@ -126,7 +125,8 @@ private Q_SLOTS:
     void popUpsAreBounded()
     {
         MessageLog log;
-        const auto refused = [&log] { return log.ours().filter(u"pop-up window past the 8 open; refused"_s).size(); };
+        const auto refused
+            = [&log] { return log.ours().filter(u"pop-up window past the 8 open; refused"_s).size(); };
         m_shown->strip->navigate(url(u"/popupflood?count=30"_s));
         QTRY_COMPARE_WITH_TIMEOUT(refused(), 20, kPageTimeoutMs);
         QCOMPARE(m_shown->strip->popups().size(), 8);
@@ -176,7 +176,7 @@ private Q_SLOTS:
         // is requested after it, so once that one is there any Form2 for the first would be too.
         bool opened = false;
         pageOf(form)->runJavaScript(u"window.open('/popup?id=9', '_blank'); true"_s,
-                                    [&](const QVariant &result) { opened = result.toBool(); });
+            [&](const QVariant &result) { opened = result.toBool(); });
         QTRY_VERIFY_WITH_TIMEOUT(opened, kPageTimeoutMs);
         m_shown->strip->navigate(url(u"/popuptest?count=1"_s));
         QTRY_COMPARE_WITH_TIMEOUT(m_shown->strip->popups().size(), 2, kPageTimeoutMs);

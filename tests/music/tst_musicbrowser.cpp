@@ -47,7 +47,8 @@ protected:
         ++opened;
         // The window exists by now; it is mapped, if at all, right after this event.
         if (QWindow *window = dialog->windowHandle())
-            connect(window, &QWindow::visibleChanged, this, [this](bool visible) { onScreen += visible ? 1 : 0; });
+            connect(window, &QWindow::visibleChanged, this,
+                [this](bool visible) { onScreen += visible ? 1 : 0; });
         return false;
     }
 };
@@ -99,13 +100,15 @@ private Q_SLOTS:
         QTest::newRow("markup: escaped, cut at 300")
             << u"markup"_s
             << open + u"&lt;img src='file:///etc/hostname' width=30000 height=30000&gt;&lt;table&gt;"_s
-                + u"&lt;tr&gt;&lt;td&gt;토&lt;/td&gt;&lt;/tr&gt;"_s.repeated(12) + u"&lt;tr&gt;&lt;td&gt;…"_s + close;
+                + u"&lt;tr&gt;&lt;td&gt;토&lt;/td&gt;&lt;/tr&gt;"_s.repeated(12) + u"&lt;tr&gt;&lt;td&gt;…"_s
+                + close;
         QTest::newRow("cut falls inside an emoji: dropped whole")
             << u"cut"_s << open + QString(299, u'a') + u"…"_s + close;
         QTest::newRow("20 lines: 12 kept")
             << u"lines"_s
             << open + u"줄1\n줄2\n줄3\n줄4\n줄5\n줄6\n줄7\n줄8\n줄9\n줄10\n줄11\n줄12…"_s + close;
-        QTest::newRow("short: whole, escaped") << u"short"_s << open + u"A &amp; B &lt;b&gt;굵게&lt;/b&gt;"_s + close;
+        QTest::newRow("short: whole, escaped")
+            << u"short"_s << open + u"A &amp; B &lt;b&gt;굵게&lt;/b&gt;"_s + close;
     }
     void toolTipIsShortPlainText()
     {
@@ -121,7 +124,8 @@ private Q_SLOTS:
         do {
             QTest::mouseMove(input, QPoint(30, 8));
             QTest::mouseMove(input, at);
-        } while (!QTest::qWaitFor([&] { return !view->toolTip().isEmpty(); }, 1000) && !deadline.hasExpired());
+        } while (
+            !QTest::qWaitFor([&] { return !view->toolTip().isEmpty(); }, 1000) && !deadline.hasExpired());
         QCOMPARE(view->toolTip(), expected);
         // What Qt sends when the mouse has rested there.
         QHelpEvent help(QEvent::ToolTip, at, input->mapToGlobal(at));
@@ -153,15 +157,17 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(view->title(),
             u"caches hidden indexeddb hidden local refused websql refused worker refused"_s, kPageTimeoutMs);
         QCOMPARE(log.ours(),
-            QStringList { u"thornvale: a music page was refused the service worker "_s + url(u"/hostile/worker.js"_s).toString() });
+            QStringList { u"thornvale: a music page was refused the service worker "_s
+                + url(u"/hostile/worker.js"_s).toString() });
 
         const QWebEngineProfile *profile = view->page()->profile();
         QVERIFY(!profile->isOffTheRecord());
         const QFileInfo folder(QFileInfo(profile->persistentStoragePath()).path());
         QCOMPARE(folder.path(), QDir::tempPath());
         QVERIFY(folder.fileName().startsWith(u"thornvale-music-"_s));
-        QCOMPARE(folder.permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
-                                           | QFile::WriteUser | QFile::ExeUser);
+        QCOMPARE(folder.permissions(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser
+                | QFile::ExeUser);
         QCOMPARE(profile->persistentStoragePath(), folder.filePath() + u"/storage"_s);
         QCOMPARE(profile->cachePath(), folder.filePath() + u"/cache"_s);
         QCOMPARE(profile->downloadPath(), folder.filePath() + u"/downloads"_s);
@@ -221,8 +227,8 @@ private Q_SLOTS:
         do {
             QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(60, 12));
         } while (!QTest::qWaitFor([&] { return dialogs.opened > 0; }, 1000) && !deadline.hasExpired());
-        QTRY_COMPARE_WITH_TIMEOUT(log.ours(), QStringList { u"thornvale: a music page was not shown a colour chooser"_s },
-                                  kPageTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(log.ours(),
+            QStringList { u"thornvale: a music page was not shown a colour chooser"_s }, kPageTimeoutMs);
         QCOMPARE(dialogs.opened, 1);
         QCOMPARE(dialogs.onScreen, 0);
         QTRY_VERIFY(view->findChildren<QColorDialog *>().isEmpty());
@@ -230,7 +236,7 @@ private Q_SLOTS:
         // Refused, not answered: the page's colour stays.
         QString value;
         view->page()->runJavaScript(u"document.getElementById('cover').value"_s,
-                                    [&value](const QVariant &result) { value = result.toString(); });
+            [&value](const QVariant &result) { value = result.toString(); });
         QTRY_COMPARE_WITH_TIMEOUT(value, u"#102030"_s, kPageTimeoutMs);
     }
 
@@ -268,11 +274,12 @@ private Q_SLOTS:
         MessageLog log;
         QTRY_COMPARE_WITH_TIMEOUT(view->url(), QUrl(u"about:blank"_s), kPageTimeoutMs);
         QCOMPARE(log.ours().size(), 1);
-        QVERIFY2(QRegularExpression(u"^thornvale: a music page's process held \\d{4} MiB, past the bound of 1024 MiB; "
-                                    "it was ended$"_s)
+        QVERIFY2(QRegularExpression(
+                     u"^thornvale: a music page's process held \\d{4} MiB, past the bound of 1024 MiB; "
+                     "it was ended$"_s)
                      .match(log.ours().first())
                      .hasMatch(),
-                 qPrintable(log.ours().first()));
+            qPrintable(log.ours().first()));
         QVERIFY(play(u"/music3"_s));
         QCOMPARE(view->title(), u"음악 3"_s);
     }

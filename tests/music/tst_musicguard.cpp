@@ -46,8 +46,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()
-            && watched->findChild<QWidget *>(u"pic2"_s))
+        if (event->type() == QEvent::Show && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->isWindow() && watched->findChild<QWidget *>(u"pic2"_s))
             ++count;
         return false;
     }
@@ -85,7 +85,8 @@ private Q_SLOTS:
         // The renderer stops these two itself, before the page is asked.
         QTest::newRow("file: stays") << u"file"_s << QString() << u"link file"_s << QString();
         QTest::newRow("data: stays") << u"data"_s << QString() << u"link data"_s << QString();
-        QTest::newRow("javascript: runs, no navigation") << u"javascript"_s << QString() << u"ran"_s << QString();
+        QTest::newRow("javascript: runs, no navigation")
+            << u"javascript"_s << QString() << u"ran"_s << QString();
         QTest::newRow("https: allowed") << u"https"_s << u"https://127.0.0.1:1/"_s << QString() << QString();
     }
     void navigationPolicy()
@@ -126,7 +127,7 @@ private Q_SLOTS:
         QWebEngineDownloadRequest::DownloadState state = QWebEngineDownloadRequest::DownloadRequested;
         // Connected after the module's own handler, so this sees what that one left.
         connect(view->page()->profile(), &QWebEngineProfile::downloadRequested, this,
-                [&](QWebEngineDownloadRequest *download) { state = download->state(); });
+            [&](QWebEngineDownloadRequest *download) { state = download->state(); });
         click(view);
         QTRY_COMPARE_WITH_TIMEOUT(state, QWebEngineDownloadRequest::DownloadCancelled, kPageTimeoutMs);
         QCOMPARE(log.ours().size(), 1);
@@ -137,8 +138,7 @@ private Q_SLOTS:
     {
         QWebEngineView *view = play(u"/hostile/permissions"_s);
         QVERIFY(view);
-        QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"geolocation 1 notification denied"_s,
-                                  kPageTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"geolocation 1 notification denied"_s, kPageTimeoutMs);
     }
 
     // A page may ask to stay; the user's next choice still replaces it.
@@ -187,7 +187,10 @@ private:
     QUrl url(const QString &path) const { return QUrl(QString::fromStdString(m_site.baseUrl()) + path); }
 
     // A click on the strip, where the user would click: through the browser's own input widget.
-    static void click(QWebEngineView *view) { QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(60, 12)); }
+    static void click(QWebEngineView *view)
+    {
+        QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(60, 12));
+    }
 
     // The strip's browser once path has loaded in it.
     QWebEngineView *play(const QString &path) { return playIn(*m_shown, url(path)); }

@@ -11,9 +11,9 @@
 #include "ui/form1controls.h"
 
 #include <QAction>
-#include <QFocusFrame>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusFrame>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -45,7 +45,8 @@ private Q_SLOTS:
     {
         m_site = test::StartSiteSim();
         QVERIFY(m_site);
-        QVERIFY2(QFileInfo::exists(QStringLiteral(THORNVALE_MUSIC_MODULE_DIR)), "the build names the module's folder");
+        QVERIFY2(QFileInfo::exists(QStringLiteral(THORNVALE_MUSIC_MODULE_DIR)),
+            "the build names the module's folder");
     }
 
     void init()
@@ -108,7 +109,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
         auto *frame = m_form->findChild<QFocusFrame *>();
         QVERIFY(frame);
-        QCOMPARE(tabWalk(), QStringList({ u"LV"_s, u"pic1"_s, u"txtAdd"_s, u"Command2"_s, u"txtnick"_s, u"txtAdd"_s }));
+        QCOMPARE(tabWalk(),
+            QStringList({ u"LV"_s, u"pic1"_s, u"txtAdd"_s, u"Command2"_s, u"txtnick"_s, u"txtAdd"_s }));
         m_ui->LV->setFocus(Qt::TabFocusReason);
         QTest::keyClick(m_ui->LV, Qt::Key_Tab);
         QVERIFY(frame->isVisible());
@@ -119,7 +121,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(view->focusProxy(), kPageTimeoutMs);
         // The browser's GL surface recreates the window's native window; the keyboard stays.
         QTRY_VERIFY(m_form->isActiveWindow());
-        QCOMPARE(tabWalk(), QStringList({ u"LV"_s, u"WB"_s, u"txtAdd"_s, u"Command2"_s, u"txtnick"_s, u"txtAdd"_s }));
+        QCOMPARE(tabWalk(),
+            QStringList({ u"LV"_s, u"WB"_s, u"txtAdd"_s, u"Command2"_s, u"txtnick"_s, u"txtAdd"_s }));
         QCOMPARE(tabWalk(Qt::Key_Backtab, m_ui->txtAdd), QStringList({ u"WB"_s, u"LV"_s, u"txtName"_s }));
         m_ui->LV->setFocus(Qt::TabFocusReason);
         QVERIFY(!frame->isVisible());
@@ -181,7 +184,8 @@ private Q_SLOTS:
         // Qt says its own piece too, once for every context asked for.
         const QStringList ours = log.ours();
         QCOMPARE(ours.size(), 1);
-        QVERIFY2(ours.first().startsWith(u"thornvale: music unavailable: no OpenGL context"_s), qPrintable(ours.first()));
+        QVERIFY2(ours.first().startsWith(u"thornvale: music unavailable: no OpenGL context"_s),
+            qPrintable(ours.first()));
         QCOMPARE(m_strip->view(), nullptr);
         QVERIFY(m_ui->pic1->findChildren<QWidget *>().isEmpty());
     }

@@ -44,11 +44,14 @@ void TestCharset::contentType_data()
     QTest::newRow("upper-case key") << QByteArray("text/html; CHARSET=euc-kr") << QByteArray("euc-kr");
     QTest::newRow("no space after ;") << QByteArray("text/html;charset=UTF-8") << QByteArray("UTF-8");
     QTest::newRow("spaces around =") << QByteArray("text/html ; charset = utf-8 ") << QByteArray("utf-8");
-    QTest::newRow("after another param") << QByteArray("text/html; q=1; charset=euc-kr") << QByteArray("euc-kr");
+    QTest::newRow("after another param")
+        << QByteArray("text/html; q=1; charset=euc-kr") << QByteArray("euc-kr");
     QTest::newRow("; inside a quoted param")
         << QByteArray("text/html; x=\"a;charset=bad\"; charset=euc-kr") << QByteArray("euc-kr");
-    QTest::newRow("escaped quote in value") << QByteArray("text/html; charset=\"u\\\"x\"") << QByteArray("u\"x");
-    QTest::newRow("param without value") << QByteArray("text/html; flag; charset=utf-8") << QByteArray("utf-8");
+    QTest::newRow("escaped quote in value")
+        << QByteArray("text/html; charset=\"u\\\"x\"") << QByteArray("u\"x");
+    QTest::newRow("param without value")
+        << QByteArray("text/html; flag; charset=utf-8") << QByteArray("utf-8");
     QTest::newRow("no charset") << QByteArray("text/html") << QByteArray();
     QTest::newRow("empty header") << QByteArray() << QByteArray();
     QTest::newRow("empty value") << QByteArray("text/html; charset=") << QByteArray();
@@ -79,11 +82,12 @@ void TestCharset::meta_data()
     row("single quotes, upper-case label", "<meta charset='EUC-KR'>", cp949);
     row("self-closing", "<meta charset=\"utf-8\"/>", "utf-8");
     row("upper-case tag and attribute", "<META CHARSET=\"EUC-KR\">", cp949);
-    row("http-equiv content", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">", cp949);
-    row("http-equiv after content", "<meta content='text/html;charset=ks_c_5601-1987' http-equiv='content-type'>",
-        "ks_c_5601-1987");
-    row("first meta without charset", "<meta name=\"viewport\" content=\"width=device-width\"><meta charset=\"euc-kr\">",
+    row("http-equiv content", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">",
         cp949);
+    row("http-equiv after content",
+        "<meta content='text/html;charset=ks_c_5601-1987' http-equiv='content-type'>", "ks_c_5601-1987");
+    row("first meta without charset",
+        "<meta name=\"viewport\" content=\"width=device-width\"><meta charset=\"euc-kr\">", cp949);
     row("metadata is not meta", "<metadata charset=\"euc-kr\">", {});
     row("charset outside any tag", "<p>charset=euc-kr</p>", {});
     row("no meta", "<html><body>hello</body></html>", {});
@@ -99,17 +103,20 @@ void TestCharset::meta_data()
     row("comment never closed", "<!-- <meta charset=\"euc-kr\">", {});
     row("unknown label scans on", "<meta charset=\"bogus\"><meta charset=\"euc-kr\">", cp949);
     row("iso-2022-kr is not supported", "<meta charset=\"iso-2022-kr\"><meta charset=\"utf-8\">", "utf-8");
-    row("content without the pragma", "<meta content=\"text/html; charset=euc-kr\"><meta charset=utf-8>", "utf-8");
+    row("content without the pragma", "<meta content=\"text/html; charset=euc-kr\"><meta charset=utf-8>",
+        "utf-8");
     row("content without the pragma, alone", "<meta content=\"text/html; charset=euc-kr\">", {});
     row("charset attribute outranks content",
         "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\" charset=\"euc-kr\">", cp949);
     row("first of two charset attributes", "<meta charset=\"euc-kr\" charset=\"utf-8\">", cp949);
     row("'>' inside a quoted value", "<meta name=\"a>b\" charset=\"euc-kr\">", cp949);
     row("charset= inside another value", "<meta name=\"charset=euc-kr\" charset=\"utf-8\">", "utf-8");
-    row("newline inside content", "<meta content=\"text/html;\ncharset=euc-kr\" http-equiv=content-type>", cp949);
-    row("a meta inside another tag's attribute", "<div title=\"<meta charset=euc-kr>\"><meta charset=\"utf-8\">",
-        "utf-8");
-    row("<? and <! skipped", "<?xml version=\"1.0\" encoding=\"x\"?><!DOCTYPE html><meta charset=\"euc-kr\">", cp949);
+    row("newline inside content", "<meta content=\"text/html;\ncharset=euc-kr\" http-equiv=content-type>",
+        cp949);
+    row("a meta inside another tag's attribute",
+        "<div title=\"<meta charset=euc-kr>\"><meta charset=\"utf-8\">", "utf-8");
+    row("<? and <! skipped", "<?xml version=\"1.0\" encoding=\"x\"?><!DOCTYPE html><meta charset=\"euc-kr\">",
+        cp949);
     row("an end tag's attributes skipped", "</p charset=\"euc-kr\"><meta charset=utf-8>", "utf-8");
     row("utf-16 label gives utf-8", "<meta charset=\"UTF-16LE\">", "utf-8");
     row("x-user-defined gives windows-1252", "<meta charset=\"x-user-defined\">", "windows-1252");
@@ -140,17 +147,19 @@ void TestCharset::decode_data()
     QTest::newRow("euc-kr by header") << EucKrHeading << QByteArray("text/html; charset=euc-kr") << Heading;
     QTest::newRow("euc-kr label upper-case, quoted")
         << EucKrHeading << QByteArray("text/html; charset=\"EUC-KR\"") << Heading;
-    QTest::newRow("ks_c_5601-1987 label") << EucKrHeading << QByteArray("text/html; charset=ks_c_5601-1987") << Heading;
+    QTest::newRow("ks_c_5601-1987 label")
+        << EucKrHeading << QByteArray("text/html; charset=ks_c_5601-1987") << Heading;
     QTest::newRow("cp949 syllable under euc-kr label")
         << QByteArray(Cp949Ddom + EucKrHeading) << QByteArray("text/html; charset=euc-kr")
         << QString(QStringLiteral("똠") + Heading);
-    QTest::newRow("euc-kr by meta only")
-        << QByteArray(metaEucKr + EucKrHeading) << QByteArray("text/html")
-        << QString(QString::fromLatin1(metaEucKr) + Heading);
+    QTest::newRow("euc-kr by meta only") << QByteArray(metaEucKr + EucKrHeading) << QByteArray("text/html")
+                                         << QString(QString::fromLatin1(metaEucKr) + Heading);
     QTest::newRow("euc-kr by http-equiv, no header")
-        << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">" + EucKrHeading)
+        << QByteArray(
+               "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">" + EucKrHeading)
         << QByteArray()
-        << QString(QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">") + Heading);
+        << QString(QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">")
+               + Heading);
     QTest::newRow("unknown header charset falls back to meta")
         << QByteArray(metaEucKr + EucKrHeading) << QByteArray("text/html; charset=x-no-such-thing")
         << QString(QString::fromLatin1(metaEucKr) + Heading);
@@ -169,8 +178,8 @@ void TestCharset::decode_data()
         << QByteArray("<meta charset=utf-16>" + utf8Heading) << QByteArray()
         << QString(QStringLiteral("<meta charset=utf-16>") + Heading);
     QTest::newRow("nothing declared: utf-8") << utf8Heading << QByteArray() << Heading;
-    QTest::newRow("BOM stripped") << QByteArray("\xEF\xBB\xBF" + utf8Heading) << QByteArray("text/html; charset=utf-8")
-                                  << Heading;
+    QTest::newRow("BOM stripped") << QByteArray("\xEF\xBB\xBF" + utf8Heading)
+                                  << QByteArray("text/html; charset=utf-8") << Heading;
     QTest::newRow("BOM outranks a wrong label")
         << QByteArray("\xEF\xBB\xBF" + utf8Heading) << QByteArray("text/html; charset=euc-kr") << Heading;
     QTest::newRow("BOM only") << QByteArray("\xEF\xBB\xBF") << QByteArray() << QString();
@@ -221,7 +230,7 @@ void TestCharset::junkDecodesToSomething()
     const QString text = DecodeBody(junk, contentType);
     QVERIFY(!text.isEmpty());
     // A truncated page of any of these still decodes.
-    for (qsizetype cut : {1, 2, 3, 511, 1023})
+    for (qsizetype cut : { 1, 2, 3, 511, 1023 })
         DecodeBody(junk.left(cut), contentType);
 }
 

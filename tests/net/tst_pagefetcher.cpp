@@ -45,7 +45,8 @@ bool waitResult(FetchHandle *handle, FetchResult *result, int ms = 15000)
 
 QString searchAddress(const sitesim::Server &server, int page)
 {
-    const std::u16string start = thornvale::toU16(QString::fromStdString(server.baseUrl() + "/search?keyword="));
+    const std::u16string start
+        = thornvale::toU16(QString::fromStdString(server.baseUrl() + "/search?keyword="));
     return thornvale::toQString(thornvale::BuildSearchUrl(start, u"", page));
 }
 
@@ -75,7 +76,8 @@ public:
             else
                 res.set_redirect("/hop/" + std::to_string(n - 1));
         });
-        m_server.Get("/loop", [](const httplib::Request &, httplib::Response &res) { res.set_redirect("/loop"); });
+        m_server.Get(
+            "/loop", [](const httplib::Request &, httplib::Response &res) { res.set_redirect("/loop"); });
         m_server.Get("/relative", [](const httplib::Request &, httplib::Response &res) {
             res.status = 302;
             res.set_header("Location", "hop/0");
@@ -90,9 +92,8 @@ public:
                 res.set_header("WWW-Authenticate", "Basic realm=\"thornvale\"");
             res.set_content("<p>status page</p>", "text/html; charset=utf-8");
         });
-        m_server.Get("/empty", [](const httplib::Request &, httplib::Response &res) {
-            res.set_content("", "text/html");
-        });
+        m_server.Get("/empty",
+            [](const httplib::Request &, httplib::Response &res) { res.set_content("", "text/html"); });
         m_server.Get(R"(/bytes/(\d+))", [](const httplib::Request &req, httplib::Response &res) {
             res.set_content(std::string(std::stoul(req.matches[1]), 'x'), "text/html; charset=utf-8");
         });
@@ -141,7 +142,7 @@ public:
 private:
     httplib::Server m_server;
     std::thread m_thread;
-    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_stopping { false };
     int m_port = -1;
 };
 
@@ -259,12 +260,12 @@ void TestPageFetcher::faults_data()
         << sitesim::Fault::ErrorStatus << true << 500 << QString() << FetchFailure::None;
     QTest::newRow("no heading: still a page")
         << sitesim::Fault::NoHeading << true << 200 << QString() << FetchFailure::None;
-    QTest::newRow("closed mid-body")
-        << sitesim::Fault::CloseMidBody << false << -1 << QString() << FetchFailure::Incomplete;
-    QTest::newRow("hang: deadline")
-        << sitesim::Fault::Hang << false << -1 << QStringLiteral("500 ms") << FetchFailure::TimedOut;
-    QTest::newRow("oversized: cap")
-        << sitesim::Fault::Oversized << false << -1 << QStringLiteral("16 MiB") << FetchFailure::TooLarge;
+    QTest::newRow("closed mid-body") << sitesim::Fault::CloseMidBody << false << -1 << QString()
+                                     << FetchFailure::Incomplete;
+    QTest::newRow("hang: deadline") << sitesim::Fault::Hang << false << -1 << QStringLiteral("500 ms")
+                                    << FetchFailure::TimedOut;
+    QTest::newRow("oversized: cap") << sitesim::Fault::Oversized << false << -1 << QStringLiteral("16 MiB")
+                                    << FetchFailure::TooLarge;
 }
 
 void TestPageFetcher::faults()
@@ -370,7 +371,7 @@ void TestPageFetcher::errorStatusIsAPage_data()
     QTest::addColumn<int>("status");
 
     // Qt turns each of these into a different error code; all of them still carry a page.
-    for (int status : {200, 400, 401, 403, 404, 405, 409, 410, 418, 500, 501, 503})
+    for (int status : { 200, 400, 401, 403, 404, 405, 409, 410, 418, 500, 501, 503 })
         QTest::addRow("%d", status) << status;
 }
 
@@ -381,7 +382,8 @@ void TestPageFetcher::errorStatusIsAPage()
     QFETCH(int, status);
     PageFetcher fetcher;
     FetchResult result;
-    QVERIFY(waitResult(fetcher.FetchPage(m_local->url(("/status/" + std::to_string(status)).c_str())), &result));
+    QVERIFY(
+        waitResult(fetcher.FetchPage(m_local->url(("/status/" + std::to_string(status)).c_str())), &result));
     QVERIFY2(result.ok, qPrintable(result.error));
     QCOMPARE(result.text, QStringLiteral("<p>status page</p>"));
     QCOMPARE(result.httpStatus, status);
@@ -389,7 +391,8 @@ void TestPageFetcher::errorStatusIsAPage()
     using thornvale::net::StatusPolicy;
     const thornvale::PageBody searchPage = thornvale::net::ToPageBody(result, StatusPolicy::Ignored);
     QCOMPARE(searchPage.text, std::optional<std::u16string>(u"<p>status page</p>"));
-    const thornvale::PageBody characterPage = thornvale::net::ToPageBody(result, StatusPolicy::ErrorStatusFails);
+    const thornvale::PageBody characterPage
+        = thornvale::net::ToPageBody(result, StatusPolicy::ErrorStatusFails);
     if (status < 400) {
         QCOMPARE(characterPage.text, std::optional<std::u16string>(u"<p>status page</p>"));
         QCOMPARE(characterPage.failure, thornvale::FetchFailure::None);
@@ -398,7 +401,8 @@ void TestPageFetcher::errorStatusIsAPage()
     QVERIFY(!characterPage.text);
     QCOMPARE(characterPage.failure, thornvale::FetchFailure::HttpError);
     QCOMPARE(characterPage.httpStatus, status);
-    QCOMPARE(thornvale::toQString(characterPage.error), QStringLiteral("서버가 오류로 답했습니다 (HTTP %1).").arg(status));
+    QCOMPARE(thornvale::toQString(characterPage.error),
+        QStringLiteral("서버가 오류로 답했습니다 (HTTP %1).").arg(status));
 }
 
 void TestPageFetcher::redirects_data()
@@ -455,7 +459,8 @@ void TestPageFetcher::sizeCap()
     PageFetcher fetcher;
     fetcher.setMaxBody(cap);
     FetchResult result;
-    QVERIFY(waitResult(fetcher.FetchPage(m_local->url(("/bytes/" + std::to_string(bytes)).c_str())), &result));
+    QVERIFY(
+        waitResult(fetcher.FetchPage(m_local->url(("/bytes/" + std::to_string(bytes)).c_str())), &result));
     QCOMPARE(result.ok, reasonHas.isEmpty());
     if (result.ok) {
         QCOMPARE(result.text, QString(bytes, u'x'));
@@ -464,8 +469,9 @@ void TestPageFetcher::sizeCap()
         QVERIFY2(result.error.contains(reasonHas), qPrintable(result.error));
         // A compressed body past the cap is refused while it is unpacked, and Qt says no more of
         // that than of a damaged body.
-        QCOMPARE(result.failure, result.error.contains(QStringLiteral("unpacked"))
-                     ? thornvale::FetchFailure::Incomplete : thornvale::FetchFailure::TooLarge);
+        QCOMPARE(result.failure,
+            result.error.contains(QStringLiteral("unpacked")) ? thornvale::FetchFailure::Incomplete
+                                                              : thornvale::FetchFailure::TooLarge);
     }
 }
 
@@ -511,12 +517,11 @@ void TestPageFetcher::headerDeadline_data()
     QTest::addColumn<QString>("reason");
 
     // Qt announces such an answer and then waits for ever: only the header deadline ends it.
-    QTest::newRow("more header lines than the parser takes") << QStringLiteral("/hostile/headers/search") << 300
-                                                             << 20000
-                                                             << QStringLiteral("no answer headers within 300 ms");
+    QTest::newRow("more header lines than the parser takes") << QStringLiteral(
+        "/hostile/headers/search") << 300 << 20000 << QStringLiteral("no answer headers within 300 ms");
     // Headers came at once; the page itself then takes its time, and the overall deadline rules.
-    QTest::newRow("headers in time, body late") << QStringLiteral("/trickle") << 1500 << 3000
-                                                << QStringLiteral("no complete answer within 3 s");
+    QTest::newRow("headers in time, body late")
+        << QStringLiteral("/trickle") << 1500 << 3000 << QStringLiteral("no complete answer within 3 s");
 }
 
 void TestPageFetcher::headerDeadline()
@@ -527,9 +532,8 @@ void TestPageFetcher::headerDeadline()
     QFETCH(QString, reason);
     auto server = thornvale::test::StartSiteSim();
     QVERIFY(server);
-    const QString address = path == u"/trickle"
-        ? m_local->url("/trickle")
-        : QString::fromStdString(server->baseUrl()) + path;
+    const QString address
+        = path == u"/trickle" ? m_local->url("/trickle") : QString::fromStdString(server->baseUrl()) + path;
     PageFetcher fetcher;
     fetcher.setTimeout(std::chrono::milliseconds(overallMs));
     fetcher.setHeaderTimeout(std::chrono::milliseconds(headerMs));

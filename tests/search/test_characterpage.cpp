@@ -35,12 +35,12 @@ void PrintTo(const CharacterDetail &detail, std::ostream *os)
 
 namespace {
 
+using std::nullopt;
 using thornvale::CharacterDetail;
 using thornvale::EquipmentEntry;
 using thornvale::FromUtf8;
 using thornvale::ParseCharacterPage;
 using thornvale::test::ReadTestData;
-using std::nullopt;
 
 std::u16string InRegion(const std::u16string &body)
 {
@@ -56,27 +56,44 @@ std::u16string Item(const std::u16string &name, const std::u16string &grade)
 
 const std::u16string Title = u"<span class=\"character_title\">심연을 걷는 자</span>";
 const std::u16string Server = u"<span class=\"character_server\">@안개여울</span>";
-const std::u16string SubLine =
-    u"<div class=\"character_sub\"><span>55레벨</span><span>골짜기인</span><span>새벽별</span></div>";
-const std::u16string Job = u"<div class=\"type\"><div class=\"skills\"><strong>잿불검객</strong> (3특성)</div></div>";
+const std::u16string SubLine
+    = u"<div class=\"character_sub\"><span>55레벨</span><span>골짜기인</span><span>새벽별</span></div>";
+const std::u16string Job
+    = u"<div class=\"type\"><div class=\"skills\"><strong>잿불검객</strong> (3특성)</div></div>";
 const std::u16string Profile = Title + Server + SubLine + Job;
 
 // Expected records, built field by field: only what a row is about differs from "all absent".
 class Want {
 public:
-    Want &items(std::vector<EquipmentEntry> entries) { m_detail.items = std::move(entries); return *this; }
-    Want &title(std::u16string text) { m_detail.title = std::move(text); return *this; }
-    Want &server(std::u16string text) { m_detail.server = std::move(text); return *this; }
-    Want &sub(std::u16string a, std::u16string b, std::u16string c)
+    Want &items(std::vector<EquipmentEntry> entries)
     {
-        m_detail.subParts = {std::move(a), std::move(b), std::move(c)};
+        m_detail.items = std::move(entries);
         return *this;
     }
-    Want &job(std::u16string text) { m_detail.job = std::move(text); return *this; }
+    Want &title(std::u16string text)
+    {
+        m_detail.title = std::move(text);
+        return *this;
+    }
+    Want &server(std::u16string text)
+    {
+        m_detail.server = std::move(text);
+        return *this;
+    }
+    Want &sub(std::u16string a, std::u16string b, std::u16string c)
+    {
+        m_detail.subParts = { std::move(a), std::move(b), std::move(c) };
+        return *this;
+    }
+    Want &job(std::u16string text)
+    {
+        m_detail.job = std::move(text);
+        return *this;
+    }
     operator CharacterDetail() const { return m_detail; }
 
 private:
-    CharacterDetail m_detail{};
+    CharacterDetail m_detail {};
 };
 
 struct ParseCase {
@@ -85,8 +102,11 @@ struct ParseCase {
     CharacterDetail want;
 };
 
-const CharacterDetail FullProfile =
-    Want().title(u"심연을 걷는 자").server(u"안개여울").sub(u"55레벨", u"골짜기인", u"새벽별").job(u"잿불검객");
+const CharacterDetail FullProfile = Want()
+                                        .title(u"심연을 걷는 자")
+                                        .server(u"안개여울")
+                                        .sub(u"55레벨", u"골짜기인", u"새벽별")
+                                        .job(u"잿불검객");
 
 CharacterDetail WithItems(std::vector<EquipmentEntry> items, CharacterDetail detail = FullProfile)
 {
@@ -95,85 +115,88 @@ CharacterDetail WithItems(std::vector<EquipmentEntry> items, CharacterDetail det
 }
 
 const ParseCase ParseCases[] = {
-    {"FiveItemsAndProfile",
-     InRegion(Profile + Item(u"대검", u"영웅") + Item(u"투구", u"전설") + Item(u"장화", u"희귀")
-              + Item(u"갑옷", u"고대") + Item(u"장갑", u"일반")),
-     WithItems({{u"대검", u"영웅"}, {u"투구", u"전설"}, {u"장화", u"희귀"}, {u"갑옷", u"고대"}, {u"장갑", u"일반"}})},
-    {"NameAfterClosingStrongTag",
-     InRegion(u"<div class=\"wrap\"><span>x</span></strong>after</div><div class=\"box\">t</div>"),
-     Want().items({{u"after", nullopt}})},
-    {"NameStartRepeatedStopsTheName",
-     InRegion(u"<div class=\"wrap\"><strong><strong>X</strong></strong>"),
-     Want().items({{u"<", nullopt}})},
-    {"EmptyNameAndGradeArePresent",
-     InRegion(u"<div class=\"wrap\"><strong></strong><span title=\"등급\"></span><div class=\"box\">t</div>"),
-     Want().items({{u"", u""}})},
-    {"GradeMarkerRightBeforeBoxIsAbsent",
-     InRegion(u"<div class=\"wrap\"><strong>A</strong><span title=\"등급\"><div class=\"box\">영웅</div>"),
-     Want().items({{u"A", nullopt}})},
-    {"GradeOnlyInTooltipIsNotPicked",
-     InRegion(u"<div class=\"wrap\"><p>icon</p><div class=\"box\"><strong>A</strong><span title=\"등급\">영웅</span>"),
-     Want().items({{nullopt, nullopt}})},
-    {"BlockWithoutBoxIsAllHeader",
-     InRegion(u"<div class=\"wrap\"><p>icon</p><strong>B</strong> <em>+3</em> <span title=\"등급\">유물</span></div>"
-              + Item(u"C", u"신화")),
-     Want().items({{u"B", u"유물"}, {u"C", u"신화"}})},
-    {"LastBlockWithoutBoxRunsToRegionEnd",
-     u"<div class=\"wrapper\"><div class=\"wrap\"><strong>B</strong></div></div><span title=\"등급\">경이</span>"
-     u"<footer id=\"footer\">",
-     Want().items({{u"B", u"경이"}})},
-    {"EmptyBlocksBackToBackAndAtRegionEnd",
-     u"<div class=\"wrapper\"><div class=\"wrap\"><div class=\"wrap\"><strong>A</strong>"
-     u"<span title=\"등급\">서사</span><div class=\"wrap\"><footer id=\"footer\">",
-     Want().items({{nullopt, nullopt}, {u"A", u"서사"}, {nullopt, nullopt}})},
-    {"RegionWithoutEndRunsToBodyEnd",
-     u"<header><div class=\"wrapper\">" + Profile + Item(u"A", u"고급") + Item(u"B", u"유일"),
-     WithItems({{u"A", u"고급"}, {u"B", u"유일"}})},
-    {"RegionEndBeforeRegionStartIsNoEnd",
-     u"<footer id=\"footer\">x</footer><div class=\"wrapper\">" + Title,
-     Want().title(u"심연을 걷는 자")},
-    {"NoRegionStart", u"<html><body>" + Profile + Item(u"A", u"영웅") + u"<footer id=\"footer\">", {}},
-    {"EmptyRegion", u"<div class=\"wrapper\"><footer id=\"footer\">" + Profile + Item(u"A", u"영웅"), {}},
-    {"RegionStartAtBodyEnd", Profile + u"<div class=\"wrapper\">", {}},
-    {"EmptyBody", u"", {}},
-    {"MarkersOutsideRegionIgnored",
-     Profile + Item(u"밖", u"영웅") + u"<div class=\"wrapper\">" + Item(u"안", u"고대")
-         + u"<footer id=\"footer\">" + Profile + Item(u"뒤", u"전설"),
-     Want().items({{u"안", u"고대"}})},
-    {"SecondRegionStartEndsTheRegion",
-     u"<div class=\"wrapper\">" + Item(u"A", u"일반") + u"<div class=\"wrapper\">" + Title + Item(u"B", u"일반")
-         + u"<footer id=\"footer\">",
-     Want().items({{u"A", u"일반"}})},
-    {"FirstOfRepeatedMarkersWins",
-     InRegion(u"<span class=\"character_title\">첫째</span>" + Title + u"<span class=\"character_server\">@솔바람</span>"
-              + Server),
-     Want().title(u"첫째").server(u"솔바람")},
-    {"TitleStartsBackToBackIsAbsent",
-     InRegion(u"<span class=\"character_title\">\"character_title\">T</span>"), {}},
-    {"TitleWithoutSpanEndRunsToRegionEnd",
-     InRegion(u"<span class=\"character_title\">칭호<b>x</b>"),
-     Want().title(u"칭호<b>x</b></div>")},
-    {"EmptyTitleIsPresent", InRegion(u"<span class=\"character_title\"></span>"), Want().title(u"")},
-    {"ServerWithoutAtSignIsAbsent", InRegion(u"<span class=\"character_server\">안개여울</span>"), {}},
-    {"ServerOnlyAtSignIsEmpty", InRegion(u"<span class=\"character_server\">@</span>"), Want().server(u"")},
-    {"SubLineTwoSpans",
-     InRegion(u"<div class=\"character_sub\"><span>A</span><span>B</span></div><div class=\"type\">"),
-     Want().sub(u"A", u"B", u"")},
-    {"SubLineFourSpansKeepsThree",
-     InRegion(u"<div class=\"character_sub\"><span>1</span><span>2</span><span>3</span><span>4</span>"
-              u"<div class=\"type\">"),
-     Want().sub(u"1", u"2", u"3")},
-    {"SubLineSpanWithoutCloseRunsToBlockEnd",
-     InRegion(u"<div class=\"character_sub\"><span>A</span><span>B<div class=\"type\"><span>C</span>"),
-     Want().sub(u"A", u"B", u"")},
-    {"SubLineWithoutEndRunsToRegionEnd",
-     InRegion(u"<div class=\"character_sub\"><span>A</span><span>B</span><span>C</span>"),
-     Want().sub(u"A", u"B", u"C")},
-    {"SpansOutsideSubLineIgnored",
-     InRegion(u"<span>X</span><div class=\"character_sub\"></div><div class=\"type\"><span>Y</span>"), {}},
-    {"JobEndWithoutAngleBracket",
-     InRegion(u"<div class=\"skills\"><strong>덩굴술사</strong >"), Want().job(u"덩굴술사")},
-    {"JobWithoutSkillsIsAbsent", InRegion(u"<div class=\"type\"><strong>덩굴술사</strong>"), {}},
+    { "FiveItemsAndProfile",
+        InRegion(Profile + Item(u"대검", u"영웅") + Item(u"투구", u"전설") + Item(u"장화", u"희귀")
+            + Item(u"갑옷", u"고대") + Item(u"장갑", u"일반")),
+        WithItems({ { u"대검", u"영웅" }, { u"투구", u"전설" }, { u"장화", u"희귀" }, { u"갑옷", u"고대" },
+            { u"장갑", u"일반" } }) },
+    { "NameAfterClosingStrongTag",
+        InRegion(u"<div class=\"wrap\"><span>x</span></strong>after</div><div class=\"box\">t</div>"),
+        Want().items({ { u"after", nullopt } }) },
+    { "NameStartRepeatedStopsTheName", InRegion(u"<div class=\"wrap\"><strong><strong>X</strong></strong>"),
+        Want().items({ { u"<", nullopt } }) },
+    { "EmptyNameAndGradeArePresent",
+        InRegion(
+            u"<div class=\"wrap\"><strong></strong><span title=\"등급\"></span><div class=\"box\">t</div>"),
+        Want().items({ { u"", u"" } }) },
+    { "GradeMarkerRightBeforeBoxIsAbsent",
+        InRegion(u"<div class=\"wrap\"><strong>A</strong><span title=\"등급\"><div class=\"box\">영웅</div>"),
+        Want().items({ { u"A", nullopt } }) },
+    { "GradeOnlyInTooltipIsNotPicked",
+        InRegion(u"<div class=\"wrap\"><p>icon</p><div class=\"box\"><strong>A</strong><span "
+                 u"title=\"등급\">영웅</span>"),
+        Want().items({ { nullopt, nullopt } }) },
+    { "BlockWithoutBoxIsAllHeader",
+        InRegion(u"<div class=\"wrap\"><p>icon</p><strong>B</strong> <em>+3</em> <span "
+                 u"title=\"등급\">유물</span></div>"
+            + Item(u"C", u"신화")),
+        Want().items({ { u"B", u"유물" }, { u"C", u"신화" } }) },
+    { "LastBlockWithoutBoxRunsToRegionEnd",
+        u"<div class=\"wrapper\"><div class=\"wrap\"><strong>B</strong></div></div><span "
+        u"title=\"등급\">경이</span>"
+        u"<footer id=\"footer\">",
+        Want().items({ { u"B", u"경이" } }) },
+    { "EmptyBlocksBackToBackAndAtRegionEnd",
+        u"<div class=\"wrapper\"><div class=\"wrap\"><div class=\"wrap\"><strong>A</strong>"
+        u"<span title=\"등급\">서사</span><div class=\"wrap\"><footer id=\"footer\">",
+        Want().items({ { nullopt, nullopt }, { u"A", u"서사" }, { nullopt, nullopt } }) },
+    { "RegionWithoutEndRunsToBodyEnd",
+        u"<header><div class=\"wrapper\">" + Profile + Item(u"A", u"고급") + Item(u"B", u"유일"),
+        WithItems({ { u"A", u"고급" }, { u"B", u"유일" } }) },
+    { "RegionEndBeforeRegionStartIsNoEnd", u"<footer id=\"footer\">x</footer><div class=\"wrapper\">" + Title,
+        Want().title(u"심연을 걷는 자") },
+    { "NoRegionStart", u"<html><body>" + Profile + Item(u"A", u"영웅") + u"<footer id=\"footer\">", {} },
+    { "EmptyRegion", u"<div class=\"wrapper\"><footer id=\"footer\">" + Profile + Item(u"A", u"영웅"), {} },
+    { "RegionStartAtBodyEnd", Profile + u"<div class=\"wrapper\">", {} },
+    { "EmptyBody", u"", {} },
+    { "MarkersOutsideRegionIgnored",
+        Profile + Item(u"밖", u"영웅") + u"<div class=\"wrapper\">" + Item(u"안", u"고대")
+            + u"<footer id=\"footer\">" + Profile + Item(u"뒤", u"전설"),
+        Want().items({ { u"안", u"고대" } }) },
+    { "SecondRegionStartEndsTheRegion",
+        u"<div class=\"wrapper\">" + Item(u"A", u"일반") + u"<div class=\"wrapper\">" + Title
+            + Item(u"B", u"일반") + u"<footer id=\"footer\">",
+        Want().items({ { u"A", u"일반" } }) },
+    { "FirstOfRepeatedMarkersWins",
+        InRegion(u"<span class=\"character_title\">첫째</span>" + Title
+            + u"<span class=\"character_server\">@솔바람</span>" + Server),
+        Want().title(u"첫째").server(u"솔바람") },
+    { "TitleStartsBackToBackIsAbsent",
+        InRegion(u"<span class=\"character_title\">\"character_title\">T</span>"), {} },
+    { "TitleWithoutSpanEndRunsToRegionEnd", InRegion(u"<span class=\"character_title\">칭호<b>x</b>"),
+        Want().title(u"칭호<b>x</b></div>") },
+    { "EmptyTitleIsPresent", InRegion(u"<span class=\"character_title\"></span>"), Want().title(u"") },
+    { "ServerWithoutAtSignIsAbsent", InRegion(u"<span class=\"character_server\">안개여울</span>"), {} },
+    { "ServerOnlyAtSignIsEmpty", InRegion(u"<span class=\"character_server\">@</span>"), Want().server(u"") },
+    { "SubLineTwoSpans",
+        InRegion(u"<div class=\"character_sub\"><span>A</span><span>B</span></div><div class=\"type\">"),
+        Want().sub(u"A", u"B", u"") },
+    { "SubLineFourSpansKeepsThree",
+        InRegion(u"<div class=\"character_sub\"><span>1</span><span>2</span><span>3</span><span>4</span>"
+                 u"<div class=\"type\">"),
+        Want().sub(u"1", u"2", u"3") },
+    { "SubLineSpanWithoutCloseRunsToBlockEnd",
+        InRegion(u"<div class=\"character_sub\"><span>A</span><span>B<div class=\"type\"><span>C</span>"),
+        Want().sub(u"A", u"B", u"") },
+    { "SubLineWithoutEndRunsToRegionEnd",
+        InRegion(u"<div class=\"character_sub\"><span>A</span><span>B</span><span>C</span>"),
+        Want().sub(u"A", u"B", u"C") },
+    { "SpansOutsideSubLineIgnored",
+        InRegion(u"<span>X</span><div class=\"character_sub\"></div><div class=\"type\"><span>Y</span>"),
+        {} },
+    { "JobEndWithoutAngleBracket", InRegion(u"<div class=\"skills\"><strong>덩굴술사</strong >"),
+        Want().job(u"덩굴술사") },
+    { "JobWithoutSkillsIsAbsent", InRegion(u"<div class=\"type\"><strong>덩굴술사</strong>"), {} },
 };
 
 void PrintTo(const ParseCase &row, std::ostream *os)
@@ -181,7 +204,7 @@ void PrintTo(const ParseCase &row, std::ostream *os)
     *os << row.name;
 }
 
-class ParseCharacterPageTest : public testing::TestWithParam<ParseCase> {};
+class ParseCharacterPageTest : public testing::TestWithParam<ParseCase> { };
 
 TEST_P(ParseCharacterPageTest, ScrapesFields)
 {
@@ -195,7 +218,7 @@ TEST_P(ParseCharacterPageTest, ScrapesFields)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ParseCharacterPageTest, testing::ValuesIn(ParseCases),
-                         [](const testing::TestParamInfo<ParseCase> &row) { return row.param.name; });
+    [](const testing::TestParamInfo<ParseCase> &row) { return row.param.name; });
 
 // Every item in page order up to the first 1000; past them a hostile page's blocks are counted,
 // not kept.
@@ -206,7 +229,7 @@ TEST(ParseCharacterPage, KeepsItemsInPageOrderUpToTheBound)
         int kept;
         std::size_t dropped;
     };
-    for (const Case c : {Case{25, 25, 0}, Case{1000, 1000, 0}, Case{5000, 1000, 4000}}) {
+    for (const Case c : { Case { 25, 25, 0 }, Case { 1000, 1000, 0 }, Case { 5000, 1000, 4000 } }) {
         std::u16string body = Profile;
         std::vector<EquipmentEntry> want;
         for (int k = 1; k <= c.blocks; ++k) {
@@ -214,7 +237,7 @@ TEST(ParseCharacterPage, KeepsItemsInPageOrderUpToTheBound)
             const std::u16string grade(thornvale::GradeColours[k % 11].grade);
             body += Item(name, grade);
             if (k <= c.kept)
-                want.push_back({name, grade});
+                want.push_back({ name, grade });
         }
         CharacterDetail expected = WithItems(want);
         expected.itemsDropped = c.dropped;
@@ -225,15 +248,31 @@ TEST(ParseCharacterPage, KeepsItemsInPageOrderUpToTheBound)
 // --- Saved-style pages -------------------------------------------------------------------------
 
 const std::vector<EquipmentEntry> FixtureItems = {
-    {u"무너진 성채의 대검 +7", u"영웅"}, {u"심연의 투구", u"전설"},       {u"바람걸음 장화", u"희귀"},
-    {u"은빛 서약의 갑옷", u"고대"},      {u"황혼의 장갑", u"유일"},       {u"가시덩굴 허리띠", u"고급"},
-    {u"별빛 목걸이", u"신화"},           {u"잿빛 귀걸이", u"일반"},       {u"잿빛 귀걸이", u"일반"},
-    {u"맹세의 반지", u"유물"},           {u"맹세의 반지", u"경이"},       {u"서리꽃 망토", u"서사"},
-    {u"용비늘 어깨방어구", u"영웅"},     {u"순례자의 각반", u"고급"},     {u"붉은 달 팔찌", u"희귀"},
-    {u"고요한 숲의 부적", u"전설"},      {u"폭풍 인장", u"유일"},         {u"빛바랜 휘장", u"일반"},
-    {u"수호자의 방패", u"고대"},         {u"첫 번째 보석", u"서사"},      {u"두 번째 보석", u"신화"},
-    {u"세 번째 보석", u"경이"},          {u"탈것: 잿빛 늑대", u"유물"},   {u"변신: 검은 까마귀", u"영웅"},
-    {u"각인: 불굴", u"고급"},
+    { u"무너진 성채의 대검 +7", u"영웅" },
+    { u"심연의 투구", u"전설" },
+    { u"바람걸음 장화", u"희귀" },
+    { u"은빛 서약의 갑옷", u"고대" },
+    { u"황혼의 장갑", u"유일" },
+    { u"가시덩굴 허리띠", u"고급" },
+    { u"별빛 목걸이", u"신화" },
+    { u"잿빛 귀걸이", u"일반" },
+    { u"잿빛 귀걸이", u"일반" },
+    { u"맹세의 반지", u"유물" },
+    { u"맹세의 반지", u"경이" },
+    { u"서리꽃 망토", u"서사" },
+    { u"용비늘 어깨방어구", u"영웅" },
+    { u"순례자의 각반", u"고급" },
+    { u"붉은 달 팔찌", u"희귀" },
+    { u"고요한 숲의 부적", u"전설" },
+    { u"폭풍 인장", u"유일" },
+    { u"빛바랜 휘장", u"일반" },
+    { u"수호자의 방패", u"고대" },
+    { u"첫 번째 보석", u"서사" },
+    { u"두 번째 보석", u"신화" },
+    { u"세 번째 보석", u"경이" },
+    { u"탈것: 잿빛 늑대", u"유물" },
+    { u"변신: 검은 까마귀", u"영웅" },
+    { u"각인: 불굴", u"고급" },
 };
 
 struct FixtureCase {
@@ -247,7 +286,7 @@ void PrintTo(const FixtureCase &row, std::ostream *os)
     *os << row.file;
 }
 
-class CharacterFixtureTest : public testing::TestWithParam<FixtureCase> {};
+class CharacterFixtureTest : public testing::TestWithParam<FixtureCase> { };
 
 TEST_P(CharacterFixtureTest, MatchesPage)
 {
@@ -256,17 +295,14 @@ TEST_P(CharacterFixtureTest, MatchesPage)
     EXPECT_EQ(ParseCharacterPage(page), GetParam().want);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, CharacterFixtureTest,
-    testing::Values(
-        FixtureCase{"TwentyFiveItems", "character-25items.html",
-                    WithItems(FixtureItems)},
-        FixtureCase{"FiveItemsNoTitle", "character-5items-notitle.html",
-                    Want()
-                        .items({FixtureItems.begin(), FixtureItems.begin() + 5})
-                        .server(u"솔바람")
-                        .sub(u"12레벨", u"가시요정", u"들꽃원정대")
-                        .job(u"덩굴술사")}),
+INSTANTIATE_TEST_SUITE_P(Pages, CharacterFixtureTest,
+    testing::Values(FixtureCase { "TwentyFiveItems", "character-25items.html", WithItems(FixtureItems) },
+        FixtureCase { "FiveItemsNoTitle", "character-5items-notitle.html",
+            Want()
+                .items({ FixtureItems.begin(), FixtureItems.begin() + 5 })
+                .server(u"솔바람")
+                .sub(u"12레벨", u"가시요정", u"들꽃원정대")
+                .job(u"덩굴술사") }),
     [](const testing::TestParamInfo<FixtureCase> &row) { return row.param.name; });
 
 // --- Hostile input -----------------------------------------------------------------------------
@@ -282,7 +318,7 @@ void ExpectTextsFromPage(std::u16string_view page, const CharacterDetail &detail
         if (entry.grade)
             check(*entry.grade);
     }
-    for (const auto *field : {&detail.title, &detail.server, &detail.job}) {
+    for (const auto *field : { &detail.title, &detail.server, &detail.job }) {
         if (*field)
             check(**field);
     }
@@ -309,10 +345,24 @@ TEST(ParseCharacterPage, SurvivesJunk)
 {
     // Marker fragments mixed with arbitrary code units: NUL, lone surrogates, non-characters.
     const std::u16string fragments[] = {
-        u"<div class=\"wrapper\">", u"<footer id=\"footer\">", u"<div class=\"wrap\">", u"<div class=\"box\">",
-        u"strong>", u"</", u"등급\">", u"\"character_title\">", u"</span>", u"character_server\">@",
-        u"character_sub\">", u"<div class=\"type\">", u"<span>", u"skills\"><strong>", u"</strong",
-        u"<div class=\"wr", u"등", u"<",
+        u"<div class=\"wrapper\">",
+        u"<footer id=\"footer\">",
+        u"<div class=\"wrap\">",
+        u"<div class=\"box\">",
+        u"strong>",
+        u"</",
+        u"등급\">",
+        u"\"character_title\">",
+        u"</span>",
+        u"character_server\">@",
+        u"character_sub\">",
+        u"<div class=\"type\">",
+        u"<span>",
+        u"skills\"><strong>",
+        u"</strong",
+        u"<div class=\"wr",
+        u"등",
+        u"<",
     };
     std::mt19937 random(20240611);
     std::uniform_int_distribution<int> pick(0, 2 * static_cast<int>(std::size(fragments)));
@@ -329,8 +379,9 @@ TEST(ParseCharacterPage, SurvivesJunk)
         }
         ExpectTextsFromPage(page, ParseCharacterPage(page));
     }
-    const std::u16string lone = u"\xD800<div class=\"wrapper\">\xDC00" + Item(u"\xDBFF", u"\xDFFF") + u"\xD800";
-    EXPECT_EQ(ParseCharacterPage(lone).items, (std::vector<EquipmentEntry>{{u"\xDBFF", u"\xDFFF"}}));
+    const std::u16string lone
+        = u"\xD800<div class=\"wrapper\">\xDC00" + Item(u"\xDBFF", u"\xDFFF") + u"\xD800";
+    EXPECT_EQ(ParseCharacterPage(lone).items, (std::vector<EquipmentEntry> { { u"\xDBFF", u"\xDFFF" } }));
 }
 
 // --- Panel line and grade colours --------------------------------------------------------------
@@ -342,10 +393,10 @@ TEST(JoinSubParts, AlwaysTwoSeparators)
         std::u16string want;
     };
     const Row rows[] = {
-        {{u"55레벨", u"골짜기인", u"새벽별"}, u"55레벨 | 골짜기인 | 새벽별"},
-        {{u"", u"", u""}, u" |  | "},
-        {{u"A", u"B", u""}, u"A | B | "},
-        {{u"", u"x | y", u" "}, u" | x | y |  "},
+        { { u"55레벨", u"골짜기인", u"새벽별" }, u"55레벨 | 골짜기인 | 새벽별" },
+        { { u"", u"", u"" }, u" |  | " },
+        { { u"A", u"B", u"" }, u"A | B | " },
+        { { u"", u"x | y", u" " }, u" | x | y |  " },
     };
     for (const auto &[parts, want] : rows)
         EXPECT_EQ(thornvale::JoinSubParts(parts), want);
@@ -362,9 +413,17 @@ std::string Hex(thornvale::Rgb colour)
 TEST(GradeColours, ElevenGradesNineColours)
 {
     const std::pair<std::u16string_view, const char *> want[] = {
-        {u"일반", "#808080"}, {u"고급", "#00C000"}, {u"희귀", "#0000FF"}, {u"고대", "#FF00FF"},
-        {u"영웅", "#FF8000"}, {u"유일", "#FFC080"}, {u"유물", "#FF0000"}, {u"경이", "#804000"},
-        {u"서사", "#00FFFF"}, {u"전설", "#FF8000"}, {u"신화", "#FF0000"},
+        { u"일반", "#808080" },
+        { u"고급", "#00C000" },
+        { u"희귀", "#0000FF" },
+        { u"고대", "#FF00FF" },
+        { u"영웅", "#FF8000" },
+        { u"유일", "#FFC080" },
+        { u"유물", "#FF0000" },
+        { u"경이", "#804000" },
+        { u"서사", "#00FFFF" },
+        { u"전설", "#FF8000" },
+        { u"신화", "#FF0000" },
     };
     ASSERT_EQ(thornvale::GradeColours.size(), std::size(want));
     std::set<std::string> colours;
@@ -382,7 +441,7 @@ TEST(GradeColours, ElevenGradesNineColours)
 TEST(GradeColours, OnlyWholeTextMatches)
 {
     for (const std::u16string_view caption :
-         {u"등급", u" 영웅", u"영웅 ", u"", u"영웅영웅", u"영", u"전설\n", u"<b>신화</b>"})
+        { u"등급", u" 영웅", u"영웅 ", u"", u"영웅영웅", u"영", u"전설\n", u"<b>신화</b>" })
         EXPECT_FALSE(thornvale::GradeColourOf(caption)) << thornvale::ToUtf8(caption);
 }
 

@@ -24,12 +24,13 @@ std::u16string units(std::size_t n, char16_t c = u'가')
 const std::u16string Base = u"http://chars.example/characters/";
 
 std::u16string resultPage(const std::u16string &key, const std::u16string &name, const std::u16string &server,
-                          const std::u16string &level)
+    const std::u16string &level)
 {
     return u"<h4>'<strong>x</strong>' 캐릭터 검색결과</h4><li><a href=\"" + Base + key
         + u"\" class=\"link\"><span class=\"character_card\"><strong>" + name
-        + u"</strong></span><span class=\"character_server\">@" + server + u"</span><span class=\"level\"><span>"
-        + level + u"</span><span>직</span><span>종</span></span><div class=\"lst\"></div></li>";
+        + u"</strong></span><span class=\"character_server\">@" + server
+        + u"</span><span class=\"level\"><span>" + level
+        + u"</span><span>직</span><span>종</span></span><div class=\"lst\"></div></li>";
 }
 
 struct RowBoundCase {
@@ -42,7 +43,7 @@ struct RowBoundCase {
     ScrapeCounts counts;
 };
 
-class ResultRowBoundTest : public ::testing::TestWithParam<RowBoundCase> {};
+class ResultRowBoundTest : public ::testing::TestWithParam<RowBoundCase> { };
 
 TEST_P(ResultRowBoundTest, FieldsStayWithinTheirBounds)
 {
@@ -59,34 +60,34 @@ TEST_P(ResultRowBoundTest, FieldsStayWithinTheirBounds)
 
 const std::size_t BaseSize = Base.size();
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ResultRowBoundTest,
+INSTANTIATE_TEST_SUITE_P(Rows, ResultRowBoundTest,
     ::testing::Values(
-        RowBoundCase{"all_at_their_bounds_whole",
-                     resultPage(units(MaxAddressLength - BaseSize, u'k'), units(256), units(256), units(256)), 256,
-                     256, 256, MaxAddressLength, {}},
-        RowBoundCase{"one_past_cut_and_counted", resultPage(u"k1", units(257), units(300), units(256)), 256, 256,
-                     256, BaseSize + 2, {.fieldsCut = 2}},
-        RowBoundCase{"level_bounded_after_its_word_is_cut", resultPage(u"k1", u"n", u"s", units(300) + u"레벨"), 1,
-                     1, 256, BaseSize + 2, {.fieldsCut = 1}},
-        RowBoundCase{"nickname_cut_before_a_split_pair",
-                     resultPage(u"k1", units(255) + std::u16string{High, Low} + u"x", u"s", u"1레벨"), 255, 1, 1,
-                     BaseSize + 2, {.fieldsCut = 1}},
-        RowBoundCase{"address_one_past_dropped_not_cut",
-                     resultPage(units(MaxAddressLength - BaseSize + 1, u'k'), u"n", u"s", u"1레벨"), 1, 1, 1, 0,
-                     {.addressesDropped = 1}},
-        RowBoundCase{"fields_running_to_the_end_of_the_page",
-                     u"<h4>'<strong>x</strong>' 캐릭터 검색결과</h4><span class=\"level\"><span>"
-                         u"<span class=\"character_server\">@<a href=\"" + Base
-                         + u"<span class=\"character_card\"><strong>" + units(100000),
-                     256, 256, 256, 0, {.fieldsCut = 3, .addressesDropped = 1}}),
+        RowBoundCase { "all_at_their_bounds_whole",
+            resultPage(units(MaxAddressLength - BaseSize, u'k'), units(256), units(256), units(256)), 256,
+            256, 256, MaxAddressLength, {} },
+        RowBoundCase { "one_past_cut_and_counted", resultPage(u"k1", units(257), units(300), units(256)), 256,
+            256, 256, BaseSize + 2, { .fieldsCut = 2 } },
+        RowBoundCase { "level_bounded_after_its_word_is_cut",
+            resultPage(u"k1", u"n", u"s", units(300) + u"레벨"), 1, 1, 256, BaseSize + 2,
+            { .fieldsCut = 1 } },
+        RowBoundCase { "nickname_cut_before_a_split_pair",
+            resultPage(u"k1", units(255) + std::u16string { High, Low } + u"x", u"s", u"1레벨"), 255, 1, 1,
+            BaseSize + 2, { .fieldsCut = 1 } },
+        RowBoundCase { "address_one_past_dropped_not_cut",
+            resultPage(units(MaxAddressLength - BaseSize + 1, u'k'), u"n", u"s", u"1레벨"), 1, 1, 1, 0,
+            { .addressesDropped = 1 } },
+        RowBoundCase { "fields_running_to_the_end_of_the_page",
+            u"<h4>'<strong>x</strong>' 캐릭터 검색결과</h4><span class=\"level\"><span>"
+            u"<span class=\"character_server\">@<a href=\""
+                + Base + u"<span class=\"character_card\"><strong>" + units(100000),
+            256, 256, 256, 0, { .fieldsCut = 3, .addressesDropped = 1 } }),
     [](const ::testing::TestParamInfo<RowBoundCase> &row) { return std::string(row.param.name); });
 
 // ---------------------------------------------------------------------------------------------
 // A character page's texts, each bounded and counted; absent stays absent.
 
-std::u16string characterPage(const std::u16string &itemName, const std::u16string &grade, const std::u16string &title,
-                             const std::u16string &part)
+std::u16string characterPage(const std::u16string &itemName, const std::u16string &grade,
+    const std::u16string &title, const std::u16string &part)
 {
     return u"<div class=\"wrapper\"><div class=\"wrap\"><strong>" + itemName
         + u"</strong><span title=\"등급\">" + grade + u"</span></div><span class=\"character_title\">" + title
@@ -105,7 +106,7 @@ struct DetailBoundCase {
     std::size_t fieldsCut;
 };
 
-class CharacterBoundTest : public ::testing::TestWithParam<DetailBoundCase> {};
+class CharacterBoundTest : public ::testing::TestWithParam<DetailBoundCase> { };
 
 TEST_P(CharacterBoundTest, TextsStayWithinTheBound)
 {
@@ -122,16 +123,15 @@ TEST_P(CharacterBoundTest, TextsStayWithinTheBound)
     EXPECT_EQ(d.fieldsCut, c.fieldsCut);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, CharacterBoundTest,
+INSTANTIATE_TEST_SUITE_P(Pages, CharacterBoundTest,
     ::testing::Values(
-        DetailBoundCase{"at_the_bound_whole", characterPage(units(256), units(256), units(256), units(256)), 256, 256,
-                        256, 256, 0},
-        DetailBoundCase{"every_text_past_it_cut", characterPage(units(257), units(5000), units(300), units(999)), 256,
-                        256, 256, 256, 4},
-        DetailBoundCase{"title_cut_before_a_split_pair",
-                        characterPage(u"검", u"희귀", units(255) + std::u16string{High, Low}, u"a"), 1, 2, 255, 1,
-                        1}),
+        DetailBoundCase { "at_the_bound_whole", characterPage(units(256), units(256), units(256), units(256)),
+            256, 256, 256, 256, 0 },
+        DetailBoundCase { "every_text_past_it_cut",
+            characterPage(units(257), units(5000), units(300), units(999)), 256, 256, 256, 256, 4 },
+        DetailBoundCase { "title_cut_before_a_split_pair",
+            characterPage(u"검", u"희귀", units(255) + std::u16string { High, Low }, u"a"), 1, 2, 255, 1,
+            1 }),
     [](const ::testing::TestParamInfo<DetailBoundCase> &row) { return std::string(row.param.name); });
 
 } // namespace

@@ -43,8 +43,8 @@ int pageOf(const std::u16string &address)
 class FakeHost : public SearchHost {
 public:
     std::u16string name = u"q";
-    bool deferred = false;      // hold fetches until delivered
-    bool ignoreAborts = false;  // a host whose abort comes too late: the page still lands
+    bool deferred = false; // hold fetches until delivered
+    bool ignoreAborts = false; // a host whose abort comes too late: the page still lands
     std::map<int, PageBody> pages; // by page number; default: 10 rows named p<page>-
     std::vector<std::u16string> requested;
     std::vector<int> aborted; // page numbers
@@ -93,7 +93,7 @@ public:
         const int p = pageOf(address);
         if (const auto it = pages.find(p); it != pages.end())
             return it->second;
-        return {resultPage(u"p" + FromUtf8(std::to_string(p)) + u"-", 10), {}};
+        return { resultPage(u"p" + FromUtf8(std::to_string(p)) + u"-", 10), {} };
     }
     // Delivers the pending fetch at position i (0: the oldest).
     void deliver(std::size_t i)
@@ -138,7 +138,7 @@ struct EntryCase {
     std::vector<bool> command1; // every update the run makes, in order
 };
 
-class EntryTest : public ::testing::TestWithParam<std::tuple<EntryCase, Delivery>> {};
+class EntryTest : public ::testing::TestWithParam<std::tuple<EntryCase, Delivery>> { };
 
 // However the pages arrive, they are taken in page order: the list, the counter and Command1 go
 // through the states a one-by-one run goes through.
@@ -181,27 +181,30 @@ TEST_P(EntryTest, PagesCounterAndCommand1)
 }
 
 const std::vector<bool> none;
-const std::vector<bool> disableOnce{false};
+const std::vector<bool> disableOnce { false };
 const std::vector<bool> enableTen(10, true);
-std::vector<bool> enableFromSecond() { return std::vector<bool>(9, true); }
+std::vector<bool> enableFromSecond()
+{
+    return std::vector<bool>(9, true);
+}
 
 std::string entryCaseName(const ::testing::TestParamInfo<EntryTest::ParamType> &info)
 {
-    static const char *const deliveries[] = {"at_once", "in_order", "newest_first"};
+    static const char *const deliveries[] = { "at_once", "in_order", "newest_first" };
     return std::string(std::get<0>(info.param).name) + "_" + deliveries[int(std::get<1>(info.param))];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Entries, EntryTest,
-    ::testing::Combine(::testing::Values(
-        // The key press has already reset the host.counter; the Enter search never touches Command1.
-        EntryCase{"enter_search", SearchEntry::EnterSearch, 0, 1, none},
-        EntryCase{"first_pages_resets_counter", SearchEntry::FirstPages, 37, 1, disableOnce},
-        EntryCase{"first_pages_from_start", SearchEntry::FirstPages, 1, 1, disableOnce},
-        EntryCase{"next_pages_straight_after_load", SearchEntry::NextPages, 1, 2, enableTen},
-        EntryCase{"next_pages_after_key_press", SearchEntry::NextPages, 0, 1, enableFromSecond()},
-        EntryCase{"next_pages_after_next_pages", SearchEntry::NextPages, 11, 12, enableTen}),
-                       ::testing::Values(Delivery::AtOnce, Delivery::InOrder, Delivery::NewestFirst)),
+INSTANTIATE_TEST_SUITE_P(Entries, EntryTest,
+    ::testing::Combine(
+        ::testing::Values(
+            // The key press has already reset the host.counter; the Enter search never touches Command1.
+            EntryCase { "enter_search", SearchEntry::EnterSearch, 0, 1, none },
+            EntryCase { "first_pages_resets_counter", SearchEntry::FirstPages, 37, 1, disableOnce },
+            EntryCase { "first_pages_from_start", SearchEntry::FirstPages, 1, 1, disableOnce },
+            EntryCase { "next_pages_straight_after_load", SearchEntry::NextPages, 1, 2, enableTen },
+            EntryCase { "next_pages_after_key_press", SearchEntry::NextPages, 0, 1, enableFromSecond() },
+            EntryCase { "next_pages_after_next_pages", SearchEntry::NextPages, 11, 12, enableTen }),
+        ::testing::Values(Delivery::AtOnce, Delivery::InOrder, Delivery::NewestFirst)),
     entryCaseName);
 
 TEST(SearchPages, RowNumbersCountAcrossTheTenPages)
@@ -221,9 +224,9 @@ TEST(SearchPages, RowNumbersCountAcrossTheTenPages)
 TEST(SearchPages, FailedPagesAddNoRowsAndStillAdvanceTheCounter)
 {
     FakeHost host;
-    host.pages[2] = {std::nullopt, u"connection refused"};
-    host.pages[3] = {u"<html>500 Internal Server Error</html>", {}};
-    host.pages[1] = {std::nullopt, u"timed out"}; // first page of the run fails too
+    host.pages[2] = { std::nullopt, u"connection refused" };
+    host.pages[3] = { u"<html>500 Internal Server Error</html>", {} };
+    host.pages[1] = { std::nullopt, u"timed out" }; // first page of the run fails too
     auto run = host.makeRun(SearchEntry::EnterSearch);
     run->start();
 
@@ -243,7 +246,7 @@ TEST(SearchPages, ShortPagesAndEmptyPagesStillMakeTenRequests)
 {
     FakeHost host;
     for (int p = 1; p <= 10; ++p)
-        host.pages[p] = {resultPage(u"x", p == 1 ? 3 : 0), {}};
+        host.pages[p] = { resultPage(u"x", p == 1 ? 3 : 0), {} };
     auto run = host.makeRun(SearchEntry::EnterSearch);
     run->start();
     EXPECT_EQ(host.requested.size(), 10u);
@@ -292,7 +295,7 @@ TEST(SearchPages, PagesAreTakenInPageOrderAndAtMostSixAreInFlight)
         host.deliver(1);
     EXPECT_EQ(host.list.count(), 30);
     EXPECT_TRUE(run->isRunning());
-    host.pages[4] = {std::nullopt, u"no complete answer within 30 s"};
+    host.pages[4] = { std::nullopt, u"no complete answer within 30 s" };
     host.deliverPage(4);
     EXPECT_EQ(host.list.count(), 90);
     EXPECT_EQ(host.counter, 10);
@@ -308,7 +311,7 @@ TEST(SearchPages, PagesAreTakenInPageOrderAndAtMostSixAreInFlight)
 // and a page that lands all the same is ignored.
 TEST(SearchPages, EndedRunAbortsEveryFetchInFlight)
 {
-    for (const bool destroy : {false, true}) {
+    for (const bool destroy : { false, true }) {
         SCOPED_TRACE(destroy ? "destroyed" : "cancelled");
         FakeHost host;
         host.deferred = true;

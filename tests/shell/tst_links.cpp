@@ -12,8 +12,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Runs fn with stderr sent to a file and returns what it wrote there.
-template <typename Fn>
-QByteArray captureStderr(Fn fn)
+template <typename Fn> QByteArray captureStderr(Fn fn)
 {
     QTemporaryFile file;
     if (!file.open())
@@ -48,17 +47,16 @@ private Q_SLOTS:
         QTest::newRow("windir unset: root of the current drive")
             << QString() << u"http://www.thornvale.example/"_s
             << u"\\explorer.exe \"http://www.thornvale.example/\""_s;
-        QTest::newRow("empty cell 6: empty quotes") << u"C:\\WINDOWS"_s << QString()
-                                                    << u"C:\\WINDOWS\\explorer.exe \"\""_s;
+        QTest::newRow("empty cell 6: empty quotes")
+            << u"C:\\WINDOWS"_s << QString() << u"C:\\WINDOWS\\explorer.exe \"\""_s;
         QTest::newRow("query kept verbatim")
             << u"D:\\Win"_s << u"http://h.example/c/%EA%B0%80?a=1&b=2"_s
             << u"D:\\Win\\explorer.exe \"http://h.example/c/%EA%B0%80?a=1&b=2\""_s;
         // Backslashes before the closing quote would escape it: they go out doubled.
-        QTest::newRow("ends in one backslash") << u"C:\\W"_s << u"http://h.example/a\\"_s
-                                               << u"C:\\W\\explorer.exe \"http://h.example/a\\\\\""_s;
-        QTest::newRow("ends in two backslashes")
-            << u"C:\\W"_s << u"http://h.example/a\\\\"_s
-            << u"C:\\W\\explorer.exe \"http://h.example/a\\\\\\\\\""_s;
+        QTest::newRow("ends in one backslash")
+            << u"C:\\W"_s << u"http://h.example/a\\"_s << u"C:\\W\\explorer.exe \"http://h.example/a\\\\\""_s;
+        QTest::newRow("ends in two backslashes") << u"C:\\W"_s << u"http://h.example/a\\\\"_s
+                                                 << u"C:\\W\\explorer.exe \"http://h.example/a\\\\\\\\\""_s;
         QTest::newRow("backslash in the middle stays single")
             << u"C:\\W"_s << u"http://h.example/a\\b"_s << u"C:\\W\\explorer.exe \"http://h.example/a\\b\""_s;
     }
@@ -89,8 +87,7 @@ private Q_SLOTS:
         QTest::newRow("no scheme") << u"www.thornvale.example"_s << false;
         QTest::newRow("http without host") << u"http:///path"_s << false;
         QTest::newRow("http, no slashes") << u"http:h.example"_s << false;
-        QTest::newRow("double quote ends the argument")
-            << u"http://h.example/\" /select,C:\\x"_s << false;
+        QTest::newRow("double quote ends the argument") << u"http://h.example/\" /select,C:\\x"_s << false;
         QTest::newRow("CR LF") << u"http://h.example/\r\nx"_s << false;
         QTest::newRow("tab") << u"http://h.example/\tx"_s << false;
         QTest::newRow("NUL") << QString(u"http://h.example/"_s + QChar(0) + u"x"_s) << false;
@@ -112,7 +109,7 @@ private Q_SLOTS:
             ShellOpenUrl(address, m_launch);
             ShellOpenUrl(address, m_launch);
         });
-        QCOMPARE(m_opened, QStringList({address, address}));
+        QCOMPARE(m_opened, QStringList({ address, address }));
         QVERIFY(err.isEmpty());
     }
 
@@ -123,8 +120,7 @@ private Q_SLOTS:
         QTest::newRow("javascript") << u"javascript:alert(1)"_s;
         QTest::newRow("quote") << u"http://h.example/\"x"_s;
         QTest::newRow("line break") << u"http://h.example/\nx"_s;
-        QTest::newRow("CR LF and NUL")
-            << QString(u"http://h.example/\r\n"_s + QChar(0) + u"x"_s);
+        QTest::newRow("CR LF and NUL") << QString(u"http://h.example/\r\n"_s + QChar(0) + u"x"_s);
     }
     void refusesUnsafeAddressWithOneLine()
     {

@@ -10,16 +10,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <std::size_t N>
-void setField(std::array<char16_t, N> &field, const QString &text)
+template <std::size_t N> void setField(std::array<char16_t, N> &field, const QString &text)
 {
     field.fill(u'\0');
     for (qsizetype i = 0; i < text.size() && std::size_t(i) < N; ++i)
         field[std::size_t(i)] = text[i].unicode();
 }
 
-template <std::size_t N>
-QString wholeField(const std::array<char16_t, N> &field)
+template <std::size_t N> QString wholeField(const std::array<char16_t, N> &field)
 {
     return QString(reinterpret_cast<const QChar *>(field.data()), qsizetype(N));
 }
@@ -108,9 +106,8 @@ private Q_SLOTS:
 
         TrayIconData record;
         FillForTrayMode(record, 1, 2);
-        QTest::newRow("the balloon: text, NUL, spaces, NUL at the end")
-            << wholeField(record.szInfo) << 256
-            << (u"트레이모드가 시전되었습니다."_s + nul + QString(239, u' ') + nul);
+        QTest::newRow("the balloon: text, NUL, spaces, NUL at the end") << wholeField(
+            record.szInfo) << 256 << (u"트레이모드가 시전되었습니다."_s + nul + QString(239, u' ') + nul);
         QTest::newRow("the empty tip") << wholeField(record.szTip) << 128 << QString(128, QChar(0));
     }
     void copyWideField()
@@ -120,9 +117,9 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         // Whatever the native field held before is overwritten to its end, and not a unit past it.
         std::u16string dest(std::size_t(width) + 1, u'#');
-        CopyWideField(std::u16string_view(reinterpret_cast<const char16_t *>(field.utf16()),
-                                          std::size_t(field.size())),
-                      dest.data(), std::size_t(width));
+        CopyWideField(
+            std::u16string_view(reinterpret_cast<const char16_t *>(field.utf16()), std::size_t(field.size())),
+            dest.data(), std::size_t(width));
         QCOMPARE(QString::fromStdU16String(dest.substr(0, std::size_t(width))), expected);
         QCOMPARE(dest[std::size_t(width)], u'#');
     }
@@ -192,7 +189,7 @@ private Q_SLOTS:
         self = &handler;
         handler.message(514);
         QCOMPARE(shown, 1);
-        QCOMPARE(seenInside, QList<int>{512});
+        QCOMPARE(seenInside, QList<int> { 512 });
         QCOMPARE(handler.trayMessage(), 512);
         QVERIFY(!handler.trayBusy());
         handler.message(514);

@@ -103,7 +103,8 @@ private Q_SLOTS:
         MainWindow &main = *m_main;
         TrayMode &tray = *m_tray;
         QSignalSpy refused(&tray, &TrayMode::unavailable);
-        QTest::ignoreMessage(QtWarningMsg, "thornvale: no notification area on this desktop; tray mode is not available");
+        QTest::ignoreMessage(
+            QtWarningMsg, "thornvale: no notification area on this desktop; tray mode is not available");
         tray.enter();
         QCOMPARE(refused.size(), 1);
         QVERIFY(main.window.isVisible());
@@ -119,7 +120,7 @@ private Q_SLOTS:
         if (trayer.isEmpty())
             QSKIP("trayer is not installed: no notification area to test against");
         m_trayer.setProgram(trayer);
-        m_trayer.setArguments({u"--edge"_s, u"top"_s, u"--widthtype"_s, u"request"_s});
+        m_trayer.setArguments({ u"--edge"_s, u"top"_s, u"--widthtype"_s, u"request"_s });
         m_trayer.start();
         QVERIFY(m_trayer.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 20000);
@@ -144,7 +145,7 @@ private Q_SLOTS:
         // One balloon, the message only: no title.
         QWidget *balloon = nullptr;
         QTRY_VERIFY((balloon = visibleBalloon()) != nullptr);
-        QCOMPARE(labelTexts(balloon), QStringList{u"트레이모드가 시전되었습니다."_s});
+        QCOMPARE(labelTexts(balloon), QStringList { u"트레이모드가 시전되었습니다."_s });
         balloon->hide();
 
         Q_EMIT icons.first()->activated(QSystemTrayIcon::Trigger);
@@ -273,19 +274,19 @@ private Q_SLOTS:
         QVERIFY(main.window.isHidden());
 
         QDBusInterface watcher(u"org.kde.StatusNotifierWatcher"_s, u"/StatusNotifierWatcher"_s,
-                               u"org.kde.StatusNotifierWatcher"_s);
+            u"org.kde.StatusNotifierWatcher"_s);
         QStringList items;
         QTRY_COMPARE((items = watcher.property("RegisteredStatusNotifierItems").toStringList()).size(), 1);
         const QString service = items.first().section(u'/', 0, 0);
         const QString path = u'/' + items.first().section(u'/', 1);
         // Qt registers the item on a connection of its own, so the name is checked by its process.
         QCOMPARE(QDBusConnection::sessionBus().interface()->servicePid(service).value(),
-                 uint(QCoreApplication::applicationPid()));
+            uint(QCoreApplication::applicationPid()));
 
         // A left click as the panel reports it. Not a blocking call: the item answers from this
         // thread's event loop.
-        QDBusMessage activate = QDBusMessage::createMethodCall(service, path, u"org.kde.StatusNotifierItem"_s,
-                                                               u"Activate"_s);
+        QDBusMessage activate
+            = QDBusMessage::createMethodCall(service, path, u"org.kde.StatusNotifierItem"_s, u"Activate"_s);
         activate << 40 << 10;
         const QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(activate);
         QTRY_VERIFY(call.isFinished());

@@ -103,11 +103,12 @@ int main(int argc, char **argv)
     FakeWatcher watcher(bus);
     // The object goes up before the name: a client that sees the name must find the object there.
     if (!bus.registerObject(u"/StatusNotifierWatcher"_s, &watcher,
-                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals
-                                | QDBusConnection::ExportAllProperties)
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals
+                | QDBusConnection::ExportAllProperties)
         || !bus.registerService(u"org.kde.StatusNotifierWatcher"_s)) {
         say((u"failed: org.kde.StatusNotifierWatcher is taken or there is no session bus "_s
-             + bus.lastError().message()).trimmed());
+            + bus.lastError().message())
+                .trimmed());
         return 1;
     }
     Q_EMIT watcher.StatusNotifierHostRegistered();

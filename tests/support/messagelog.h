@@ -3,8 +3,8 @@
 // Every Qt message while it lives, passed on to the handler before it as well, so a failing
 // test still shows what the program said.
 
-#include <QStringList>
 #include <QRegularExpression>
+#include <QStringList>
 #include <QtGlobal>
 
 class MessageLog final {

@@ -26,8 +26,8 @@ struct Form1Controls {
         : m_form(form)
     {
         using thornvale::DetailPanel;
-        for (int k : {DetailPanel::Title, DetailPanel::Job, DetailPanel::SubLine, DetailPanel::Server,
-                      DetailPanel::Nickname})
+        for (int k : { DetailPanel::Title, DetailPanel::Job, DetailPanel::SubLine, DetailPanel::Server,
+                 DetailPanel::Nickname })
             Label1[std::size_t(k)] = child<QLabel>(QStringLiteral("Label1_%1").arg(k));
         for (int k = 1; k <= 20; ++k)
             Litem[std::size_t(k)] = child<QLabel>(QStringLiteral("Litem_%1").arg(k));
@@ -35,11 +35,7 @@ struct Form1Controls {
             LDitem[std::size_t(k)] = child<QLabel>(QStringLiteral("LDitem_%1").arg(k));
     }
 
-    template <typename T>
-    T *child(const QString &name) const
-    {
-        return m_form.findChild<T *>(name);
-    }
+    template <typename T> T *child(const QString &name) const { return m_form.findChild<T *>(name); }
 
     const QWidget &m_form;
     QLineEdit *txtName = child<QLineEdit>(QStringLiteral("txtName"));
@@ -70,9 +66,9 @@ struct Form1Controls {
     QMenu *menu34 = child<QMenu>(QStringLiteral("menu34"));
     QAction *gourl = child<QAction>(QStringLiteral("gourl"));
     QAction *cmdcmd = child<QAction>(QStringLiteral("cmdcmd"));
-    std::array<QLabel *, 6> Label1{};
-    std::array<QLabel *, 21> Litem{};
-    std::array<QLabel *, 19> LDitem{};
+    std::array<QLabel *, 6> Label1 {};
+    std::array<QLabel *, 21> Litem {};
+    std::array<QLabel *, 19> LDitem {};
 };
 
 // The message box on top, if any.

@@ -52,7 +52,8 @@ const QString Separator = QStringLiteral(" | ");
 double contrast(const QColor &a, const QColor &b)
 {
     const auto luminance = [](const QColor &c) {
-        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        const auto linear
+            = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
         return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
     };
     const double la = luminance(a), lb = luminance(b);
@@ -124,17 +125,19 @@ void TestForm1Detail::checkCharacter(const sitesim::Character &c)
         QCOMPARE(m_fx.ui->LDitem[std::size_t(k)]->text(),
             has ? q(c.items[std::size_t(k - 1)].grade) : QStringLiteral("등급"));
         if (has)
-            QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]).name(), gradeColour(q(c.items[std::size_t(k - 1)].grade)));
+            QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]).name(),
+                gradeColour(q(c.items[std::size_t(k - 1)].grade)));
     }
     QCOMPARE(m_fx.ui->Label1[DetailPanel::Title]->text(), c.hasTitle ? q(c.title) : QStringLiteral("칭호"));
     QCOMPARE(m_fx.ui->Label1[DetailPanel::Nickname]->text(), q(c.name));
-    QCOMPARE(m_fx.ui->Label1[DetailPanel::Server]->text(),
-        c.serverWithAt ? q(c.server) : QStringLiteral("서버"));
+    QCOMPARE(
+        m_fx.ui->Label1[DetailPanel::Server]->text(), c.serverWithAt ? q(c.server) : QStringLiteral("서버"));
     QStringList parts;
     for (std::size_t j = 0; j < 3; ++j)
         parts << (j < c.subParts.size() ? q(c.subParts[j]) : QString());
     QCOMPARE(m_fx.ui->Label1[DetailPanel::SubLine]->text(), parts.join(Separator));
-    QCOMPARE(m_fx.ui->Label1[DetailPanel::Job]->text(), c.hasClass ? q(c.job) : QStringLiteral("직업( 3특성)"));
+    QCOMPARE(
+        m_fx.ui->Label1[DetailPanel::Job]->text(), c.hasClass ? q(c.job) : QStringLiteral("직업( 3특성)"));
     // The headers follow their captions.
     for (auto e : { DetailPanel::Title, DetailPanel::Job, DetailPanel::SubLine, DetailPanel::Server,
              DetailPanel::Nickname })
@@ -225,8 +228,8 @@ void TestForm1Detail::missingPartsShowDesignTexts()
     QVERIFY(m_fx.ui->Label1[DetailPanel::Title]->text() != QStringLiteral("칭호"));
     QVERIFY(showRow(int(sitesim::kWithoutTitle)));
     QCOMPARE(m_fx.ui->Label1[DetailPanel::Title]->text(), QStringLiteral("칭호"));
-    QCOMPARE(m_fx.ui->Label1[DetailPanel::Server]->text(),
-        q(sitesim::Roster()[sitesim::kWithoutTitle].server));
+    QCOMPARE(
+        m_fx.ui->Label1[DetailPanel::Server]->text(), q(sitesim::Roster()[sitesim::kWithoutTitle].server));
 
     QVERIFY(showRow(0));
     QVERIFY(showRow(int(sitesim::kServerWithoutAt)));
@@ -235,15 +238,16 @@ void TestForm1Detail::missingPartsShowDesignTexts()
     QVERIFY(showRow(0));
     QVERIFY(showRow(int(sitesim::kWithoutClass)));
     QCOMPARE(m_fx.ui->Label1[DetailPanel::Job]->text(), QStringLiteral("직업( 3특성)"));
-    QCOMPARE(m_fx.ui->Label1[DetailPanel::Nickname]->text(),
-        q(sitesim::Roster()[sitesim::kWithoutClass].name));
+    QCOMPARE(
+        m_fx.ui->Label1[DetailPanel::Nickname]->text(), q(sitesim::Roster()[sitesim::kWithoutClass].name));
 }
 
 void TestForm1Detail::failedFetch_data()
 {
     QTest::addColumn<QString>("address"); // "dead": a server that is gone; "@": site-sim's base
     QTest::addColumn<QString>("cause");
-    QTest::newRow("address leads nowhere") << QStringLiteral("dead") << QStringLiteral("서버에 연결할 수 없습니다.");
+    QTest::newRow("address leads nowhere")
+        << QStringLiteral("dead") << QStringLiteral("서버에 연결할 수 없습니다.");
     QTest::newRow("no address: nothing asked for") << QString() << QStringLiteral("캐릭터 주소가 없습니다.");
     // The page holds a whole character, but the server said no: nothing of it is shown.
     QTest::newRow("character page under 404") << QStringLiteral("@/hostile/character/error?status=404")
@@ -282,7 +286,8 @@ void TestForm1Detail::failedFetch()
     // The colours of the first character's grades stay.
     const auto &items = sitesim::Roster()[0].items;
     for (int k = 1; k <= 18; ++k)
-        QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]).name(), gradeColour(q(items[std::size_t(k - 1)].grade)));
+        QCOMPARE(colourOf(m_fx.ui->LDitem[std::size_t(k)]).name(),
+            gradeColour(q(items[std::size_t(k - 1)].grade)));
     // The user is told, after the panel was reset, that the page could not be had.
     QMessageBox *box = openMessageBox();
     QVERIFY(box);

@@ -305,8 +305,8 @@ void TestForm1Input::copyRowEscapesControls()
     m_fx.ui->LV->setFocus();
     QTest::keySequence(m_fx.ui->LV, QKeySequence::Copy);
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             QStringLiteral("0\t\\u202e악당\\x1b[8m\\x0arm -rf ~\\x0d\t가시\\u061c골\\x09\t\t\t\t"
-                            "http://c.example/characters/k"));
+        QStringLiteral("0\t\\u202e악당\\x1b[8m\\x0arm -rf ~\\x0d\t가시\\u061c골\\x09\t\t\t\t"
+                       "http://c.example/characters/k"));
 }
 
 QTEST_MAIN(TestForm1Input)

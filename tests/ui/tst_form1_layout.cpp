@@ -160,16 +160,16 @@ void TestForm1Layout::headerLabels_data()
     QTest::addColumn<QPoint>("topLeft");
     QTest::addColumn<bool>("bold");
 
-    QTest::newRow("Label1(0) title")
-        << int(DetailPanel::Title) << QStringLiteral("칭호") << QPoint(352, 8) << false;
+    QTest::newRow("Label1(0) title") << int(DetailPanel::Title) << QStringLiteral("칭호") << QPoint(352, 8)
+                                     << false;
     QTest::newRow("Label1(5) nickname, bold")
         << int(DetailPanel::Nickname) << QStringLiteral("닉네임") << QPoint(352, 24) << true;
     QTest::newRow("Label1(4) server")
         << int(DetailPanel::Server) << QStringLiteral("서버") << QPoint(432, 24) << false;
     QTest::newRow("Label1(3) level line")
         << int(DetailPanel::SubLine) << QStringLiteral("레벨 종족 원정대") << QPoint(352, 40) << false;
-    QTest::newRow("Label1(2) class")
-        << int(DetailPanel::Job) << QStringLiteral("직업( 3특성)") << QPoint(352, 56) << false;
+    QTest::newRow("Label1(2) class") << int(DetailPanel::Job) << QStringLiteral("직업( 3특성)")
+                                     << QPoint(352, 56) << false;
 }
 
 void TestForm1Layout::headerLabels()
@@ -304,7 +304,8 @@ void TestForm1Layout::longNicknameRunsUnderServer()
         return count;
     };
     const QRect under = server->geometry();
-    const QRect past(under.right() + 1, under.top(), nickname->geometry().right() - under.right(), under.height());
+    const QRect past(
+        under.right() + 1, under.top(), nickname->geometry().right() - under.right(), under.height());
     QCOMPARE(inkIn(under), 0);
     QVERIFY(inkIn(past) > 0);
 
@@ -334,8 +335,8 @@ void TestForm1Layout::columns()
 
 void TestForm1Layout::tabOrder()
 {
-    const QList<QWidget *> expected = { m_ui->txtName, m_ui->LV, m_ui->pic1, m_ui->txtAdd,
-        m_ui->Command1, m_ui->Command2, m_ui->txtnick, m_ui->Command3 };
+    const QList<QWidget *> expected = { m_ui->txtName, m_ui->LV, m_ui->pic1, m_ui->txtAdd, m_ui->Command1,
+        m_ui->Command2, m_ui->txtnick, m_ui->Command3 };
     QList<QWidget *> chain;
     QWidget *w = m_ui->txtName;
     do {
@@ -380,8 +381,8 @@ void TestForm1Layout::menuBar()
     QCOMPARE(captions(m_ui->mm3->actions()),
         (QStringList { QStringLiteral("토른인벤"), QStringLiteral("토른공홈"), QStringLiteral("네이버?") }));
 
-    for (QAction *a : { m_ui->menu2, m_ui->gayo, m_ui->pop, m_ui->club, m_ui->Down1, m_ui->Down2,
-             m_ui->Down3, m_ui->inven, m_ui->gong, m_ui->naver }) {
+    for (QAction *a : { m_ui->menu2, m_ui->gayo, m_ui->pop, m_ui->club, m_ui->Down1, m_ui->Down2, m_ui->Down3,
+             m_ui->inven, m_ui->gong, m_ui->naver }) {
         QVERIFY(a->isEnabled());
         QVERIFY(a->isVisible());
         QVERIFY(a->shortcut().isEmpty());
@@ -411,7 +412,9 @@ void TestForm1Layout::accessibleNames()
         const bool interactive = (state.focusable && !state.invisible) || role == QAccessible::PushButton
             || role == QAccessible::EditableText || role == QAccessible::MenuItem;
         if (interactive && node->text(QAccessible::Name).trimmed().isEmpty())
-            unnamed << QStringLiteral("%1 (role %2)").arg(node->object() ? node->object()->objectName() : QString()).arg(int(role));
+            unnamed << QStringLiteral("%1 (role %2)")
+                           .arg(node->object() ? node->object()->objectName() : QString())
+                           .arg(int(role));
         for (int i = 0; i < node->childCount(); ++i) {
             if (QAccessibleInterface *child = node->child(i))
                 walk(child);
@@ -420,10 +423,13 @@ void TestForm1Layout::accessibleNames()
     walk(QAccessible::queryAccessibleInterface(m_form));
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
 
-    const QList<std::pair<QWidget *, QString>> named{
-        {m_ui->txtName, QStringLiteral("캐릭터 이름")}, {m_ui->txtnick, QStringLiteral("닉네임")},
-        {m_ui->txtAdd, QStringLiteral("서버명")},     {m_ui->LV, QStringLiteral("검색 결과")},
-        {m_ui->pic1, QStringLiteral("음악")},         {m_ui->Command3, QStringLiteral("상세검색")},
+    const QList<std::pair<QWidget *, QString>> named {
+        { m_ui->txtName, QStringLiteral("캐릭터 이름") },
+        { m_ui->txtnick, QStringLiteral("닉네임") },
+        { m_ui->txtAdd, QStringLiteral("서버명") },
+        { m_ui->LV, QStringLiteral("검색 결과") },
+        { m_ui->pic1, QStringLiteral("음악") },
+        { m_ui->Command3, QStringLiteral("상세검색") },
     };
     for (const auto &[widget, name] : named)
         QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name), name);

@@ -92,8 +92,9 @@ void TestForm1Menus::initTestCase()
 {
     const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
     QVERIFY2(!trayer.isEmpty(), "trayer is needed for a notification area");
-    m_trayer.start(trayer, {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--widthtype"),
-                            QStringLiteral("request")});
+    m_trayer.start(trayer,
+        { QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--widthtype"),
+            QStringLiteral("request") });
     QVERIFY(m_trayer.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 20000);
 }
@@ -157,7 +158,7 @@ void TestForm1Menus::links()
     // Every click is one more launch.
     m_fx.triggerAction(name);
     m_fx.triggerAction(name);
-    QCOMPARE(m_opened, QStringList({address, address}));
+    QCOMPARE(m_opened, QStringList({ address, address }));
 }
 
 void TestForm1Menus::openCharacterPage()
@@ -173,7 +174,7 @@ void TestForm1Menus::openCharacterPage()
     QVERIFY(finished.wait(30000));
     m_fx.selectRow(3);
     m_fx.triggerAction("gourl");
-    QCOMPARE(m_opened, QStringList{m_fx.cell(3, 6)});
+    QCOMPARE(m_opened, QStringList { m_fx.cell(3, 6) });
 
     // A row without an address opens nothing and says so in the failure box.
     thornvale::ResultModel *list = m_fx.model();
@@ -181,7 +182,7 @@ void TestForm1Menus::openCharacterPage()
     list->setLastCell(thornvale::ResultRow::Nickname, u"주소없음");
     m_fx.selectRow(list->count() - 1);
     m_fx.triggerAction("gourl");
-    QCOMPARE(m_opened, QStringList{m_fx.cell(3, 6)});
+    QCOMPARE(m_opened, QStringList { m_fx.cell(3, 6) });
     QMessageBox *box = openMessageBox();
     QVERIFY(box);
     QCOMPARE(box->text(), QStringLiteral("캐릭터 주소가 없습니다."));
@@ -197,15 +198,15 @@ void TestForm1Menus::songsAndTabOrder()
     m_fx.triggerAction("gayo");
     m_fx.triggerAction("pop");
     m_fx.triggerAction("club");
-    QCOMPARE(m_engine.played, QStringList({QUrl(q16(config.musicUrls[0])).toString(),
-                                           QUrl(q16(config.musicUrls[1])).toString(),
-                                           QUrl(q16(config.musicUrls[2])).toString()}));
+    QCOMPARE(m_engine.played,
+        QStringList({ QUrl(q16(config.musicUrls[0])).toString(), QUrl(q16(config.musicUrls[1])).toString(),
+            QUrl(q16(config.musicUrls[2])).toString() }));
     QCOMPARE(m_engine.browsers, 1);
 
     // The browser takes pic1's place in the tab chain.
-    const QStringList names{QStringLiteral("txtName"), QStringLiteral("LV"), QStringLiteral("WB"),
-                            QStringLiteral("txtAdd"), QStringLiteral("Command1"), QStringLiteral("Command2"),
-                            QStringLiteral("txtnick"), QStringLiteral("Command3")};
+    const QStringList names { QStringLiteral("txtName"), QStringLiteral("LV"), QStringLiteral("WB"),
+        QStringLiteral("txtAdd"), QStringLiteral("Command1"), QStringLiteral("Command2"),
+        QStringLiteral("txtnick"), QStringLiteral("Command3") };
     QStringList chain;
     QWidget *w = m_fx.ui->txtName;
     do {
@@ -230,7 +231,7 @@ void TestForm1Menus::trayAndClose()
     QCOMPARE(visibleIcons(), 1);
 
     m_engine.openPopups(2);
-    const QList<QPointer<QWidget>> popups{m_engine.popups().at(0), m_engine.popups().at(1)};
+    const QList<QPointer<QWidget>> popups { m_engine.popups().at(0), m_engine.popups().at(1) };
     form.show();
     QVERIFY(form.close());
     QCOMPARE(visibleIcons(), 0);
@@ -297,7 +298,8 @@ void TestForm1Menus::keyboardOpensPopup()
     if (how == QLatin1String("Shift+F10")) {
         QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
     } else {
-        const auto reason = how == QLatin1String("mouse") ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard;
+        const auto reason
+            = how == QLatin1String("mouse") ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard;
         QContextMenuEvent menuKey(reason, QPoint(5, 5), list->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(list, &menuKey);
     }

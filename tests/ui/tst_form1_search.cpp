@@ -223,15 +223,19 @@ void TestForm1Search::failedPagesAreTold_data()
     QTest::addColumn<sitesim::Fault>("fault");
     QTest::addColumn<QString>("message"); // empty: no box
 
-    QTest::newRow("server gone") << QList<int>{0} << sitesim::Fault::None
-                                 << QStringLiteral("검색 결과 페이지 10개를 받지 못했습니다.\r\n서버에 연결할 수 없습니다.");
-    QTest::newRow("two pages cut short") << QList<int>{2, 5} << sitesim::Fault::CloseMidBody
-                                         << QStringLiteral("검색 결과 페이지 2개를 받지 못했습니다.\r\n페이지를 끝까지 받지 못했습니다.");
-    QTest::newRow("a page past the size cap") << QList<int>{3} << sitesim::Fault::Oversized
-                                              << QStringLiteral("검색 결과 페이지 1개를 받지 못했습니다.\r\n페이지가 너무 큽니다.");
+    QTest::newRow("server gone")
+        << QList<int> { 0 } << sitesim::Fault::None
+        << QStringLiteral("검색 결과 페이지 10개를 받지 못했습니다.\r\n서버에 연결할 수 없습니다.");
+    QTest::newRow("two pages cut short")
+        << QList<int> { 2, 5 } << sitesim::Fault::CloseMidBody
+        << QStringLiteral("검색 결과 페이지 2개를 받지 못했습니다.\r\n페이지를 끝까지 받지 못했습니다.");
+    QTest::newRow("a page past the size cap")
+        << QList<int> { 3 } << sitesim::Fault::Oversized
+        << QStringLiteral("검색 결과 페이지 1개를 받지 못했습니다.\r\n페이지가 너무 큽니다.");
     // The site sends such pages past its last result: not a failure to fetch.
-    QTest::newRow("no heading: silent") << QList<int>{4} << sitesim::Fault::NoHeading << QString();
-    QTest::newRow("error status: still a page") << QList<int>{4} << sitesim::Fault::ErrorStatus << QString();
+    QTest::newRow("no heading: silent") << QList<int> { 4 } << sitesim::Fault::NoHeading << QString();
+    QTest::newRow("error status: still a page")
+        << QList<int> { 4 } << sitesim::Fault::ErrorStatus << QString();
 }
 
 // A dead server or lost pages must not look like a name without characters.
@@ -261,7 +265,7 @@ void TestForm1Search::failedPagesAreTold()
     QCOMPARE(box->text(), message);
     QCOMPARE(box->icon(), QMessageBox::Warning);
     QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(m_fx.rowCount(), 10 * (10 - (faultPages == QList<int>{0} ? 10 : int(faultPages.size()))));
+    QCOMPARE(m_fx.rowCount(), 10 * (10 - (faultPages == QList<int> { 0 } ? 10 : int(faultPages.size()))));
     box->accept();
 }
 

@@ -58,7 +58,7 @@ void TestForm1Startup::statusDecides_data()
     QTest::newRow("refused connection starts anyway") << "1"
                                                       << "refused" << true << true;
     QTest::newRow("no answer within 5 s starts anyway") << "0"
-                                                                 << "hang" << true << true;
+                                                        << "hang" << true << true;
 }
 
 void TestForm1Startup::statusDecides()
@@ -209,7 +209,8 @@ void TestForm1Startup::trayWithoutNotificationArea()
     QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(box->windowTitle().trimmed().isEmpty());
     QCOMPARE(log.ours(),
-        QStringList { QStringLiteral("thornvale: no notification area on this desktop; tray mode is not available") });
+        QStringList {
+            QStringLiteral("thornvale: no notification area on this desktop; tray mode is not available") });
     box->accept();
     QCOMPARE(counter.hides, 0);
     QVERIFY(form.isVisible());

@@ -44,11 +44,23 @@ public:
     void act()
     {
         enum Action {
-            SearchName, TypeHangul, TypeAscii, EnterName, EnterServer, RankLookup, ClickButton, ClickBox,
-            SelectRow, LeftDoubleClick, RightDoubleClick, PopupItem, SiteChange, AwaitRun, ActionCount
+            SearchName,
+            TypeHangul,
+            TypeAscii,
+            EnterName,
+            EnterServer,
+            RankLookup,
+            ClickButton,
+            ClickBox,
+            SelectRow,
+            LeftDoubleClick,
+            RightDoubleClick,
+            PopupItem,
+            SiteChange,
+            AwaitRun,
+            ActionCount
         };
-        static const std::array<double, ActionCount> weights
-            = { 22, 7, 7, 7, 4, 4, 9, 6, 6, 6, 3, 9, 2, 3 };
+        static const std::array<double, ActionCount> weights = { 22, 7, 7, 7, 4, 4, 9, 6, 6, 6, 3, 9, 2, 3 };
         std::discrete_distribution<int> pick(weights.begin(), weights.end());
         const int action = pick(m_plan);
         // Drawn with the action, so the number of searches run to their end is the same in every
@@ -126,9 +138,8 @@ public:
             break;
         }
         case SiteChange: {
-            static const std::array<sitesim::Fault, 4> faults
-                = { sitesim::Fault::None, sitesim::Fault::CloseMidBody, sitesim::Fault::ErrorStatus,
-                      sitesim::Fault::NoHeading };
+            static const std::array<sitesim::Fault, 4> faults = { sitesim::Fault::None,
+                sitesim::Fault::CloseMidBody, sitesim::Fault::ErrorStatus, sitesim::Fault::NoHeading };
             m_site.setFault(3, faults[std::size_t(draw(0, 3))]);
             m_site.setLatency(std::chrono::milliseconds(draw(20, 50)));
             break;
@@ -234,7 +245,7 @@ private:
     Form1 &m_form;
     sitesim::Server &m_site;
     const Form1Controls &m_ui;
-    std::mt19937 m_plan { 20240611u };   // which action comes next
+    std::mt19937 m_plan { 20240611u }; // which action comes next
     std::mt19937 m_random { 20240612u }; // everything within an action
     int m_stuckRuns = 0;
 };
@@ -289,7 +300,8 @@ void TestForm1Stress::randomActions()
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QLineEdit *txtName = fx.ui->txtName;
-    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, txtName->mapTo(&form, txtName->rect().center()));
+    QTest::mouseClick(
+        form.windowHandle(), Qt::LeftButton, {}, txtName->mapTo(&form, txtName->rect().center()));
     QTRY_VERIFY(txtName->hasFocus());
     QTest::keyClick(form.windowHandle(), Qt::Key_X, {});
     QTRY_VERIFY(txtName->text().endsWith(u'x'));

@@ -145,7 +145,8 @@ void TestWineWindow::detailFillsThePanel()
 {
     QAbstractItemModel *list = m_ui->LV->model();
     QVERIFY(list->rowCount() > 0);
-    m_ui->LV->selectionModel()->select(list->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_ui->LV->selectionModel()->select(
+        list->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QSignalSpy done(m_form.get(), &Form1::detailFinished);
     QAction *direct = m_form->findChild<QAction *>(QStringLiteral("cmdcmd"));
     QVERIFY(direct);

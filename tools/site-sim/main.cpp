@@ -132,6 +132,6 @@ int main(int argc, char *argv[])
     server.stop();
     // The latency measurement reads these: how many TCP connections a run really opened.
     std::fprintf(stderr, "site-sim: %zu connections, %zu requests\n", server.connectionsAccepted(),
-                 server.requestsServed());
+        server.requestsServed());
     return 0;
 }

@@ -318,7 +318,8 @@ std::string HostileSearchPage(long long page, const std::string &characterBase)
         append(html,
             { "<li>", anchor, "<span class=\"character_card\"><strong>", name,
                 "</strong></span> <span class=\"character_server\">@", server,
-                "</span> <span class=\"level\"><span>7레벨</span><span>늪지기</span><span>골짜기인</span></span>"
+                "</span> <span "
+                "class=\"level\"><span>7레벨</span><span>늪지기</span><span>골짜기인</span></span>"
                 "<div class=\"lst\"></div></li>\n" });
     };
     if (page == 1) {
@@ -355,19 +356,20 @@ std::string AmplifyingSearchPage(const std::string &characterBase, std::size_t b
     std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>\n"
                        "<h4>'<strong>가</strong>' 캐릭터 검색결과</h4><ul><li>";
     append(html,
-        { "<span class=\"level\"><span>", "<span>", "<span>", "<span class=\"character_server\">@", "<a href=\"",
-            characterBase, "<span class=\"character_card\"><strong>" });
+        { "<span class=\"level\"><span>", "<span>", "<span>", "<span class=\"character_server\">@",
+            "<a href=\"", characterBase, "<span class=\"character_card\"><strong>" });
     html += hangulFiller(bytes > html.size() ? bytes - html.size() : 0);
     return html;
 }
 
 std::string AmplifyingCharacterPage()
 {
-    std::string html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body><div class=\"wrapper\">";
+    std::string html
+        = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body><div class=\"wrapper\">";
     append(html,
-        { "<div class=\"wrap\"><strong>", "<span class=\"grade\" title=\"등급\">", "<span \"character_title\">",
-            "<span class=\"character_server\">@", "<div class=\"character_sub\"><span>", "<span>", "<span>",
-            "<div class=\"skills\"><strong>" });
+        { "<div class=\"wrap\"><strong>", "<span class=\"grade\" title=\"등급\">",
+            "<span \"character_title\">", "<span class=\"character_server\">@",
+            "<div class=\"character_sub\"><span>", "<span>", "<span>", "<div class=\"skills\"><strong>" });
     html += hangulFiller(AmplifyingBytes - html.size());
     return html;
 }
@@ -379,8 +381,10 @@ std::string LoneSurrogateSearchPage(const std::string &characterBase)
     const std::u16string base(characterBase.begin(), characterBase.end()); // ASCII
     html += u"<li><a href=\"" + base + u"c0001\" class=\"link\"><span class=\"character_card\"><strong>반쪽";
     html += char16_t(0xD800);
-    html += u"</strong></span><span class=\"character_server\">@가시골</span><span class=\"level\"><span>3레벨"
-            u"</span><span>늪지기</span><span>골짜기인</span></span><div class=\"lst\"></div></li></ul></body></html>";
+    html
+        += u"</strong></span><span class=\"character_server\">@가시골</span><span class=\"level\"><span>3레벨"
+           u"</span><span>늪지기</span><span>골짜기인</span></span><div "
+           u"class=\"lst\"></div></li></ul></body></html>";
     std::string bytes;
     for (const char16_t unit : html) {
         bytes += char(unit & 0xFF);
@@ -424,12 +428,15 @@ std::optional<std::string> HostileMusicPage(std::string_view name, std::string_v
             "const c = confirm('확인?'); const p = prompt('이름?', '기본');\n"
             "document.title = 'confirm ' + c + ' prompt ' + p;</script>");
     if (name == "unload")
-        return page("unload", cover("#", " onclick=\"document.title='armed';return false\"")
-                + "<script>addEventListener('beforeunload', e => { e.preventDefault(); e.returnValue = ''; });"
+        return page("unload",
+            cover("#", " onclick=\"document.title='armed';return false\"")
+                + "<script>addEventListener('beforeunload', e => { e.preventDefault(); e.returnValue = ''; "
+                  "});"
                   "</script>");
     if (name == "permissions")
         return page("permissions",
-            "<script>const seen = [];\nconst note = s => { seen.push(s); document.title = seen.sort().join(' '); };\n"
+            "<script>const seen = [];\nconst note = s => { seen.push(s); document.title = seen.sort().join(' "
+            "'); };\n"
             "Notification.requestPermission().then(p => note('notification ' + p));\n"
             "navigator.geolocation.getCurrentPosition(() => note('geolocation granted'),"
             " e => note('geolocation ' + e.code));</script>");
@@ -466,8 +473,10 @@ std::optional<std::string> HostileMusicPage(std::string_view name, std::string_v
         // Each way a page keeps data past itself; the title lists how each attempt ended.
         return page("storage",
             "<script>const seen = [];\n"
-            "const note = s => { seen.push(s); if (seen.length === 5) document.title = seen.sort().join(' '); };\n"
-            "try { localStorage.setItem('k', 'v'); note('local stored'); } catch (e) { note('local refused'); }\n"
+            "const note = s => { seen.push(s); if (seen.length === 5) document.title = seen.sort().join(' "
+            "'); };\n"
+            "try { localStorage.setItem('k', 'v'); note('local stored'); } catch (e) { note('local "
+            "refused'); }\n"
             "try { const db = openDatabase('d', '1', 'd', 1 << 20);\n"
             "  db.transaction(t => t.executeSql('CREATE TABLE t (x)'), () => note('websql refused'),"
             " () => note('websql stored'));\n"
@@ -485,16 +494,19 @@ std::optional<std::string> HostileMusicPage(std::string_view name, std::string_v
             "open.onupgradeneeded = () => open.result.createObjectStore('s');\n"
             "open.onerror = () => postMessage('open refused');\n"
             "open.onsuccess = () => { const db = open.result; const put = () => {\n"
-            "  for (let i = 0; i < chunk.length; i += 65536) crypto.getRandomValues(chunk.subarray(i, i + 65536));\n"
+            "  for (let i = 0; i < chunk.length; i += 65536) crypto.getRandomValues(chunk.subarray(i, i + "
+            "65536));\n"
             "  const t = db.transaction('s', 'readwrite'); t.objectStore('s').put(chunk, stored);\n"
             "  t.oncomplete = () => { ++stored; postMessage('stored ' + stored * 8 + ' MiB'); put(); };\n"
             "  t.onabort = () => postMessage('refused after ' + stored * 8 + ' MiB'); };\n"
             "  put(); };`;\n"
-            "const worker = new Worker(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));\n"
+            "const worker = new Worker(URL.createObjectURL(new Blob([source], { type: 'text/javascript' "
+            "})));\n"
             "worker.onmessage = e => { document.title = e.data; };</script>");
     if (name == "spin")
         // Loads, then never gives its thread back.
-        return page("spin", "<script>setTimeout(() => { document.title = 'spinning'; for (;;) {} }, 200);</script>");
+        return page(
+            "spin", "<script>setTimeout(() => { document.title = 'spinning'; for (;;) {} }, 200);</script>");
     if (name == "balloon")
         // 64 MiB more every 100 ms, each page touched so that it is resident.
         return page("balloon",

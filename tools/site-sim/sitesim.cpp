@@ -280,17 +280,18 @@ void Server::Impl::installRoutes(httplib::Server &server)
     // A server that amplifies: every page just under the size cap, every field running to its end;
     // /hostile/amplify/kib/N/search for pages of N KiB.
     server.Get(R"(/hostile/amplify(/kib/(\d{1,5}))?/search)", [this](const Request &req, Response &res) {
-        const std::size_t bytes =
-            req.matches[2].matched ? std::stoul(req.matches[2].str()) * 1024 : pages::AmplifyingBytes;
-        sendHtml(res, pages::AmplifyingSearchPage(characterBase(), std::min(bytes, pages::AmplifyingBytes)), knobs());
+        const std::size_t bytes
+            = req.matches[2].matched ? std::stoul(req.matches[2].str()) * 1024 : pages::AmplifyingBytes;
+        sendHtml(res, pages::AmplifyingSearchPage(characterBase(), std::min(bytes, pages::AmplifyingBytes)),
+            knobs());
     });
-    server.Get("/hostile/amplify/character", [this](const Request &, Response &res) {
-        sendHtml(res, pages::AmplifyingCharacterPage(), knobs());
-    });
+    server.Get("/hostile/amplify/character",
+        [this](const Request &, Response &res) { sendHtml(res, pages::AmplifyingCharacterPage(), knobs()); });
     // A character's full page under an error status (?status=404 and so on): whatever it holds,
     // the server said no.
     server.Get("/hostile/character/error", [this](const Request &req, Response &res) {
-        const int status = static_cast<int>(std::clamp(numberParam(req, "status").value_or(404), 400LL, 599LL));
+        const int status
+            = static_cast<int>(std::clamp(numberParam(req, "status").value_or(404), 400LL, 599LL));
         sendHtml(res, CharacterPageHtml(Roster()[kWith5Items]), knobs(), status);
     });
     // An ordinary search page under more header lines than a client's parser takes.

@@ -14,18 +14,18 @@
 namespace sitesim {
 
 enum class Charset {
-    Utf8,  // bodies in UTF-8, declared as charset=utf-8
+    Utf8, // bodies in UTF-8, declared as charset=utf-8
     EucKr, // bodies really encoded in EUC-KR, declared as charset=euc-kr
 };
 
 // Faults the server can inject into search pages (and, with page 0, into every page it serves).
 enum class Fault {
     None,
-    ErrorStatus,  // status 500 with an HTML error body (no heading marker)
-    NoHeading,    // status 200, a page of the right look but without the heading marker
+    ErrorStatus, // status 500 with an HTML error body (no heading marker)
+    NoHeading, // status 200, a page of the right look but without the heading marker
     CloseMidBody, // headers and part of the body, then the connection is closed
-    Hang,         // sends nothing for a long time (far past any client time-out)
-    Oversized,    // a 200 page of 17 MiB
+    Hang, // sends nothing for a long time (far past any client time-out)
+    Oversized, // a 200 page of 17 MiB
 };
 
 // One piece of equipment on a character page.
@@ -46,13 +46,13 @@ struct Character {
     int score = 0;
 
     // The character page. Some pages leave parts out on purpose, so the scraper meets every gap.
-    std::vector<Item> items;           // 0 to 25 item blocks
-    std::string title;                 // shown only when hasTitle
+    std::vector<Item> items; // 0 to 25 item blocks
+    std::string title; // shown only when hasTitle
     bool hasTitle = true;
-    bool serverWithAt = true;          // false: the page writes the server without its "@"
+    bool serverWithAt = true; // false: the page writes the server without its "@"
     std::vector<std::string> subParts; // spans of the sub-line: 3, 2, or 0 (no sub-line block at all)
-    std::string expedition;            // the third sub-line span when there is one
-    bool hasClass = true;              // false: no skills element, so no class on the page
+    std::string expedition; // the third sub-line span when there is one
+    bool hasClass = true; // false: no skills element, so no class on the page
 };
 
 // The eleven grades, in the order the item blocks cycle through them.
@@ -98,13 +98,13 @@ struct Options {
     int port = 0; // 0: an ephemeral port
     Charset charset = Charset::Utf8;
     bool declareCharsetInHeader = true; // off: the charset is only declared by <meta charset>
-    std::chrono::milliseconds latency{0};
+    std::chrono::milliseconds latency { 0 };
     std::string statusBody = "1//thornvale";
     // When set, the music pages answer with a redirect here: the demo's music menu then plays the
     // hostile pages.
     std::string musicRedirect;
     // How long a Hang fault holds its request unless stop() comes first.
-    std::chrono::milliseconds hangFor{120000};
+    std::chrono::milliseconds hangFor { 120000 };
 };
 
 class Server {
@@ -121,9 +121,9 @@ public:
     bool listenBlocking();
 
     int port() const;
-    std::string baseUrl() const;       // "http://127.0.0.1:<port>"
+    std::string baseUrl() const; // "http://127.0.0.1:<port>"
     std::string characterBase() const; // baseUrl() + "/characters/"
-    std::string statusUrl() const;     // baseUrl() + "/status"
+    std::string statusUrl() const; // baseUrl() + "/status"
 
     // Knobs that may change while serving.
     void setLatency(std::chrono::milliseconds latency);
