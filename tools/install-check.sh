@@ -69,6 +69,9 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
 done
+# The exit statuses come from --help alone; an include section of its own would list them twice.
+exits=$(zcat "$prefix/share/man/man1/thornvale-cli.1.gz" | grep -ci 'exit status')
+[ "$exits" = 1 ] || fail "thornvale-cli.1 lists its exit statuses $exits times"
 say "installed into a prefix: ${#expected[@]} files, validators pass"
 
 # 2. The installed CLI against site-sim.
