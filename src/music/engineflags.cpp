@@ -19,11 +19,13 @@ QByteArray withEngineFlag(QByteArrayView flags, QByteArrayView flag)
     return joined;
 }
 
-void silenceEngineLog()
+void setEngineFlags()
 {
-    // 3: fatal messages only. Set once per process: the engine reads the variable once anyway.
+    // The engine reads the variable once anyway.
     static const bool done = [] {
-        qputenv(kFlagsVariable, withEngineFlag(qgetenv(kFlagsVariable), "--log-level=3"));
+        QByteArray flags = withEngineFlag(qgetenv(kFlagsVariable), "--log-level=3");
+        flags = withEngineFlag(flags, "--disable-blink-features=FileSystem,FileSystemAccess");
+        qputenv(kFlagsVariable, flags);
         return true;
     }();
     Q_UNUSED(done);

@@ -12,9 +12,14 @@ namespace thornvale {
 // switches win, so an earlier value of the same switch gives way.
 QByteArray withEngineFlag(QByteArrayView flags, QByteArrayView flag);
 
-// Quiets the engine's own logging: a page can make it write lines to stderr at will (a battery
-// query per reload, several per certificate error), outside the program's refusal budget. Only
-// fatal messages are left. Has effect only before the first view.
-void silenceEngineLog();
+// Sets what the module asks of the engine before its first view, once per process:
+// - its own logging quiet: a page can make it write lines to stderr at will (a battery query per
+//   reload, several per certificate error), outside the program's refusal budget; only fatal
+//   messages are left;
+// - the sandboxed file systems off (webkitRequestFileSystem, navigator.storage.getDirectory), in
+//   pages and workers alike: a page fills them without asking, and no script of ours reaches a
+//   worker to hide them.
+// Has effect only before the first view.
+void setEngineFlags();
 
 } // namespace thornvale

@@ -1,21 +1,19 @@
 #include "music/form2.h"
 
+#include "music/heaptrim.h"
 #include "music/musicpage.h"
 #include "music/pagewatch.h"
 #include "music/viewguard.h"
 
 #include <QGuiApplication>
 #include <QIcon>
-#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
+#include <chrono>
 
 namespace thornvale {
 
@@ -25,32 +23,13 @@ namespace {
 constexpr QSize kClientSize(336, 290);
 constexpr QSize kPic2Size(337, 289);
 constexpr QSize kBrowserSize(1000, 1000);
+// How long a new window may stay without an address of its own before it is refused.
+constexpr std::chrono::seconds kEmptyWindowTime { 3 };
 
 QList<Form2 *> &registry()
 {
     static QList<Form2 *> open;
     return open;
-}
-
-// A pop-up's browser frees some 20 MiB, and glibc keeps freed memory for the process: after eight
-// pop-ups the program would stay at their peak for good. Once the last one has gone, and a moment
-// later so that a page closing and reopening its pop-up does not trim at every turn, the free heap
-// goes back to the system.
-void scheduleHeapTrim()
-{
-#if defined(__GLIBC__)
-    static QPointer<QTimer> timer;
-    if (!timer) {
-        timer = new QTimer(QCoreApplication::instance());
-        timer->setSingleShot(true);
-        timer->setInterval(1000);
-        QObject::connect(timer, &QTimer::timeout, [] {
-            if (registry().isEmpty())
-                malloc_trim(0);
-        });
-    }
-    timer->start();
-#endif
 }
 
 } // namespace
@@ -61,6 +40,7 @@ Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
             | Qt::MSWindowsFixedSizeDialogHint)
     , m_pic2(new QWidget(this))
     , m_wb(new QWebEngineView(m_pic2))
+    , m_page(new MusicPage(profile, m_wb))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // A page opens its pop-ups on its own; the user may be typing a name in the main window.
@@ -82,14 +62,28 @@ Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
 
     // Its own requests for new windows are not handled, and it may ask for any size or position
     // without effect (geometryChangeRequested stays unconnected).
-    auto *page = new MusicPage(profile, m_wb);
     m_wb->setObjectName(QStringLiteral("WB"));
-    m_wb->setPage(page);
-    guardView(m_wb);
-    // Only watched: a pop-up takes no choices, but may grow or share a process that does.
-    new PageWatch(m_wb);
     m_wb->setGeometry(QRect(QPoint(0, 0), kBrowserSize));
-    connect(page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
+    connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
+    // Qt 6.4 crashes the whole program when a view shows a new window that is still its first,
+    // empty document and the opener changes that document (window.open('') and document.write,
+    // a common way to fill a pop-up; any change does it, innerHTML too). A page that never shows
+    // in a view is safe. So the window is shown once its page goes to an address of the web, and
+    // one that stays empty is refused.
+    m_wb->hide();
+    auto showOnWeb = [this](const QUrl &url) {
+        const QString scheme = url.scheme();
+        if (!m_showsPage && (scheme == u"http" || scheme == u"https"))
+            showPage();
+    };
+    connect(m_page, &QWebEnginePage::urlChanged, this, showOnWeb);
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this, showOnWeb] { showOnWeb(m_page->url()); });
+    QTimer::singleShot(kEmptyWindowTime, this, [this] {
+        if (m_showsPage)
+            return;
+        reportRefusal(QStringLiteral("a music page's pop-up window without an address was refused"));
+        deleteLater();
+    });
 
     // Centred on the screen, so two pop-ups opened one after the other lie on top of each other.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -102,18 +96,39 @@ Form2::Form2(QWebEngineProfile *profile, const QIcon &icon)
 Form2::~Form2()
 {
     registry().removeOne(this);
-    if (registry().isEmpty())
-        scheduleHeapTrim();
+    // A pop-up's browser frees some 20 MiB, which glibc would keep.
+    trimHeapSoon();
+}
+
+void Form2::showPage()
+{
+    m_wb->setPage(m_page);
+    guardView(m_wb);
+    // Only watched: a pop-up takes no choices, but may grow or share a process that does.
+    new PageWatch(m_wb);
+    m_wb->show();
+    m_showsPage = true;
+    show();
 }
 
 QWebEnginePage *Form2::page() const
 {
-    return m_wb->page();
+    return m_page;
 }
 
 QList<Form2 *> Form2::instances()
 {
-    return registry();
+    QList<Form2 *> showing;
+    for (Form2 *form : registry()) {
+        if (form->m_showsPage)
+            showing.append(form);
+    }
+    return showing;
+}
+
+qsizetype Form2::openCount()
+{
+    return registry().size();
 }
 
 void Form2::closeAll()

@@ -1,8 +1,11 @@
 // The music module: the strip's browser `WB` and its `Form2` pop-ups, with all of QtWebEngine
 // behind them. The program loads this plugin on the first music choice (shell/musicstrip.cpp).
 
+#include "music/clipboardguard.h"
 #include "music/engineflags.h"
 #include "music/form2.h"
+#include "music/heaptrim.h"
+#include "music/memorybound.h"
 #include "music/musicengine.h"
 #include "music/musicpage.h"
 #include "music/musicprofile.h"
@@ -12,6 +15,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QOpenGLContext>
+#include <QPointer>
 #include <QSurfaceFormat>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -20,6 +24,7 @@
 #include <chrono>
 #include <deque>
 #include <memory>
+#include <utility>
 
 // QtGui exports this but declares it only in a private header. QtWebEngine renders through a GL
 // context shared with every other one in the process, and Qt makes that shared context only at
@@ -89,7 +94,7 @@ public:
     {
         // Each pop-up is a whole browser; a page that opens windows in a loop would otherwise
         // take all the memory there is.
-        if (Form2::instances().size() >= MaxPopups) {
+        if (Form2::openCount() >= MaxPopups) {
             reportRefusal(QStringLiteral("a music page asked for a pop-up window past the %1 open; refused")
                               .arg(MaxPopups));
             return nullptr;
@@ -105,8 +110,8 @@ public:
             return nullptr;
         }
         m_opened->push_back(now);
+        // It shows itself once its page has an address.
         auto *form = new Form2(m_profile, m_icon);
-        form->show();
         return form->page();
     }
 
@@ -127,33 +132,58 @@ class MusicModule final : public QObject, public MusicEngine {
     Q_DISABLE_COPY_MOVE(MusicModule)
 
 public:
-    MusicModule() = default;
-    ~MusicModule() override = default;
+    MusicModule() { s_instance = this; }
+    ~MusicModule() override
+    {
+        if (s_instance == this)
+            s_instance = nullptr;
+    }
 
     QWidget *createBrowser(QWidget *pic1, const QIcon &popupIcon) override
     {
-        // Nothing of the browser goes under the user's home; without this its GL shaders would
-        // still be cached there. Read when the first view starts.
-        QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
-        silenceEngineLog();
-        if (!ensureShareContext()) {
-            qWarning("thornvale: music unavailable: no OpenGL context can be made for the browser");
-            return nullptr;
+        if (!m_started) {
+            // Nothing of the browser goes under the user's home; without this its GL shaders
+            // would still be cached there. Read when the first view starts.
+            QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+            setEngineFlags();
+            if (!ensureShareContext()) {
+                qWarning("thornvale: music unavailable: no OpenGL context can be made for the browser");
+                return nullptr;
+            }
+            ClipboardGuard::instance();
+            connect(&m_bound, &MemoryBound::exceeded, this, &MusicModule::endAllPages);
+            m_started = true;
         }
-        QWebEngineProfile *profile = musicProfile();
-        if (!profile)
-            return nullptr;
+        // The first choice, or the first after the pages were ended: a profile of its own.
+        if (!m_profile) {
+            m_profile = makeMusicProfile(this);
+            // Post routines run last registered first, and the engine registered its teardown
+            // as the first profile started it: the pages and the profile go before the engine.
+            static const bool registered = [] {
+                qAddPostRoutine(&MusicModule::releaseAtExit);
+                return true;
+            }();
+            Q_UNUSED(registered);
+        }
         auto *view = new QWebEngineView(pic1);
         view->setObjectName(QStringLiteral("WB"));
-        auto *page = new MusicPage(profile, view, PopupOpener(profile, popupIcon));
+        auto *page = new MusicPage(m_profile, view, PopupOpener(m_profile, popupIcon));
         // The pages play as they load, as the music menu promises, and open their pop-ups
         // without a click.
         page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+        connect(page, &QWebEnginePage::loadStarted, &m_bound, &MemoryBound::notePage);
+        connect(page, &QWebEnginePage::loadFinished, this, [this] {
+            m_bound.notePage();
+            // What the page before this one held is free now.
+            trimHeapSoon();
+        });
         view->setPage(page);
         guardView(view);
         new PageWatch(view);
         view->setGeometry(kBrowserGeometry);
         view->show();
+        m_strip = view;
+        m_bound.start();
         return view;
     }
 
@@ -171,6 +201,40 @@ public:
     }
 
     void closePopups() override { Form2::closeAll(); }
+
+private:
+    // Whatever pages are left when the application object goes: the module itself outlives the
+    // engine (the plugin is unloaded last).
+    static void releaseAtExit()
+    {
+        if (!s_instance)
+            return;
+        Form2::closeAll();
+        delete s_instance->m_strip.data();
+        delete std::exchange(s_instance->m_profile, nullptr);
+    }
+
+    // Past the memory bound: every music page goes, in the order the engine needs. The pages
+    // first, then the profile whose storage and Blobs they filled, then the freed heap; the strip
+    // stays blank until the next choice makes a new browser and profile.
+    void endAllPages(qint64 residentMiB, qint64 baselineMiB)
+    {
+        qWarning("thornvale: the music pages took the program to %lld MiB, past %lld MiB over the %lld MiB "
+                 "it held with music playing; every music page was ended",
+            residentMiB, MemoryBound::Headroom >> 20, baselineMiB);
+        m_bound.stop();
+        Form2::closeAll();
+        delete m_strip.data();
+        delete std::exchange(m_profile, nullptr);
+        trimHeap();
+        trimHeapSoon();
+    }
+
+    static inline MusicModule *s_instance = nullptr;
+    bool m_started = false;
+    QWebEngineProfile *m_profile = nullptr;
+    QPointer<QWebEngineView> m_strip;
+    MemoryBound m_bound;
 };
 
 } // namespace thornvale

@@ -5,7 +5,6 @@
 #include <QAuthenticator>
 #include <QCoreApplication>
 #include <QMetaEnum>
-#include <QSet>
 #include <QWebEngineCertificateError>
 #include <QWebEngineClientCertificateSelection>
 #include <QWebEngineDownloadRequest>
@@ -143,10 +142,6 @@ MusicPage::~MusicPage() = default;
 
 void MusicPage::guardProfile(QWebEngineProfile *profile)
 {
-    static QSet<QWebEngineProfile *> guarded;
-    if (guarded.contains(profile))
-        return;
-    guarded.insert(profile);
     connect(profile, &QWebEngineProfile::downloadRequested, profile, [](QWebEngineDownloadRequest *download) {
         download->cancel();
         reportRefusal(QStringLiteral("a music page's download of %1 was cancelled")

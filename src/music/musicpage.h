@@ -28,7 +28,8 @@ public:
     MusicPage(QWebEngineProfile *profile, QObject *parent, WindowOpener opener = {});
     ~MusicPage() override;
 
-    // The profile's downloads are cancelled, whichever page starts them. Once per profile.
+    // The profile's downloads are cancelled, whichever page starts them. Called once, when the
+    // profile is made.
     static void guardProfile(QWebEngineProfile *profile);
 
 protected:

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -13,15 +12,16 @@
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
 
-#include <memory>
-
 namespace thornvale {
 
 namespace {
 
+constexpr int kHttpCacheBytes = 16 << 20;
+
 // Qt 6.4 sets no bound on what a page stores, and these two APIs are the ones a page can fill
-// without a permission: hidden from every document, frames and pop-ups included, before the
-// page's own scripts run. A dedicated worker still has them; nothing here reaches into workers.
+// without a permission: hidden from the page's documents before its own scripts run. This is a
+// courtesy to honest pages, not the bound: workers, frames made by script and the pop-ups of
+// window.open('') still have them, and what they store counts against the memory bound.
 constexpr char16_t kHideStorageSource[] = uR"((() => {
     for (const name of ['indexedDB', 'caches']) {
         try {
@@ -51,86 +51,39 @@ public:
     }
 };
 
-// Sets an environment variable for as long as it lives, then puts back what was there.
-class ScopedVariable final {
+// A temporary folder that lives as long as its parent.
+class ScratchFolder final : public QObject {
 public:
-    ScopedVariable(const char *name, const QByteArray &value)
-        : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
+    explicit ScratchFolder(QObject *parent)
+        : QObject(parent)
+        , m_dir(QDir::tempPath() + QStringLiteral("/thornvale-music-XXXXXX"))
     {
-        qputenv(name, value);
     }
-    ~ScopedVariable()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-    Q_DISABLE_COPY_MOVE(ScopedVariable)
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
 
 private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
+    QTemporaryDir m_dir;
 };
-
-QTemporaryDir *s_folder = nullptr;
-QWebEngineProfile *s_profile = nullptr;
-
-void removeFolder()
-{
-    delete s_folder;
-    s_folder = nullptr;
-}
-
-void dropProfile()
-{
-    delete s_profile;
-    s_profile = nullptr;
-}
 
 } // namespace
 
-QWebEngineProfile *musicProfile()
+QWebEngineProfile *makeMusicProfile(QObject *parent)
 {
-    if (s_profile)
-        return s_profile;
-    if (!s_folder) {
-        // QTemporaryDir makes the folder 0700. Post routines run last registered first, and the
-        // engine registers its teardown when the profile below starts it: the folder is removed
-        // after the engine has let go of its files.
-        auto folder
-            = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/thornvale-music-XXXXXX"));
-        if (!folder->isValid()) {
-            qWarning("thornvale: music unavailable: no private temporary folder: %ls",
-                qUtf16Printable(folder->errorString()));
-            return nullptr;
-        }
-        s_folder = folder.release();
-        qAddPostRoutine(removeFolder);
+    // Unnamed, so off the record. A named profile would keep IndexedDB and Blobs on disk, where
+    // a page can fill the disk, and Qt 6.4 writes its prefs under the user's data folder before
+    // any other path can be set.
+    auto *profile = new QWebEngineProfile(parent);
+    // Chromium makes a tree of empty folders for an off-the-record profile all the same, under
+    // the user's data folder unless told otherwise: a private temporary one (mode 0700) instead,
+    // which goes with the profile. Nothing is stored there.
+    auto *folder = new ScratchFolder(profile);
+    if (folder->isValid()) {
+        profile->setPersistentStoragePath(folder->path() + QStringLiteral("/storage"));
+        profile->setCachePath(folder->path() + QStringLiteral("/cache"));
     }
-    const QDir root(s_folder->path());
-
-    // Named, so the engine keeps the page's storage on disk where these paths say; an unnamed
-    // (off-the-record) profile keeps IndexedDB in the program's own memory, however much. Qt 6.4
-    // takes no paths before the name: the constructor already makes a folder tree and a prefs file
-    // under the user's data folder, so for its length that folder is the private one. (Where the
-    // data folder is not read from the environment, as on Windows, this changes nothing.)
-    QWebEngineProfile *profile = nullptr;
-    {
-        const ScopedVariable dataHome(
-            "XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
-        profile = new QWebEngineProfile(QStringLiteral("music"));
-    }
-    // Registered after the engine's teardown, so run before it: the pages are gone by then.
-    qAddPostRoutine(dropProfile);
-    profile->setPersistentStoragePath(root.filePath(QStringLiteral("storage")));
-    profile->setCachePath(root.filePath(QStringLiteral("cache")));
-    profile->setDownloadPath(root.filePath(QStringLiteral("downloads")));
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-
+    // In memory too, off the record; Chromium's own bound for it is larger than a music page needs.
+    profile->setHttpCacheMaximumSize(kHttpCacheBytes);
     // Qt 6.4 lets this switch WebSQL off as well.
     profile->settings()->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
     profile->setUrlRequestInterceptor(new ServiceWorkerRefusal(profile));
@@ -144,8 +97,7 @@ QWebEngineProfile *musicProfile()
     profile->scripts()->insert(hideStorage);
 
     MusicPage::guardProfile(profile);
-    s_profile = profile;
-    return s_profile;
+    return profile;
 }
 
 } // namespace thornvale

@@ -1,15 +1,16 @@
 #pragma once
 
-// The one browser profile of every music page, the strip's and each Form2's.
+// The browser profile of the music pages, the strip's and each Form2's.
 
+class QObject;
 class QWebEngineProfile;
 
 namespace thornvale {
 
-// Made on the first call, once per process: its storage, cache and downloads lie in a private
-// temporary folder (mode 0700) that goes when the program ends, never under the user's home. A
-// page there can keep nothing for its next visit, and holds what it stores on disk, not in the
-// program's memory. Nullptr if that folder cannot be made; then there is no music.
-QWebEngineProfile *musicProfile();
+// A new off-the-record profile: nothing of it goes on disk or under the user's home, and a page
+// can keep nothing for its next visit. What a page stores (IndexedDB, Blobs, its cache) lives in
+// the program's memory instead, where the memory bound (memorybound.h) holds it; ending the pages
+// and deleting the profile frees it all. The profile's pages must be deleted before it.
+QWebEngineProfile *makeMusicProfile(QObject *parent);
 
 } // namespace thornvale

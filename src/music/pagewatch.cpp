@@ -1,5 +1,6 @@
 #include "music/pagewatch.h"
 
+#include "music/heaptrim.h"
 #include "music/musicpage.h"
 #include "music/pageprocess.h"
 
@@ -129,6 +130,8 @@ void PageWatch::processEnded(int status)
     m_ending = false;
     m_probing = false;
     m_probeTimer.stop();
+    // The process's pages are gone from the program's side too.
+    trimHeapSoon();
     if (status == QWebEnginePage::NormalTerminationStatus)
         return;
     // Ended here or by a watch of another page in the same process (a pop-up of the same site),

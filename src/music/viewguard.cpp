@@ -1,5 +1,6 @@
 #include "music/viewguard.h"
 
+#include "music/clipboardguard.h"
 #include "music/musicpage.h"
 
 #include <QAction>
@@ -46,6 +47,9 @@ public:
         for (const QWebEnginePage::WebAction action :
             { QWebEnginePage::Back, QWebEnginePage::Forward, QWebEnginePage::Reload, QWebEnginePage::Copy })
             view->addAction(view->page()->action(action));
+        // The user's own Copy, from this menu or the engine's key binding.
+        ClipboardGuard::instance()->trust(view->page()->action(QWebEnginePage::Copy));
+        ClipboardGuard::instance()->trust(view->page()->action(QWebEnginePage::Cut));
     }
 
 protected:

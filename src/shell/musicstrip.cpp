@@ -13,6 +13,10 @@
 #include <QUrl>
 #include <QWidget>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace thornvale {
 
 namespace {
@@ -24,6 +28,15 @@ QStringList moduleFolders()
     const QDir programDir(QCoreApplication::applicationDirPath());
     return { programDir.path(),
         QDir::cleanPath(programDir.filePath(QStringLiteral(THORNVALE_MUSIC_INSTALL_DIR))) };
+}
+
+bool runsAsRoot()
+{
+#ifdef _WIN32
+    return false;
+#else
+    return ::geteuid() == 0;
+#endif
 }
 
 QtMessageHandler previousHandler = nullptr;
@@ -70,7 +83,7 @@ void MusicStrip::adoptFocusProxy()
 {
     if (!m_view)
         return;
-    QWidget *input = m_view->focusProxy() ? m_view->focusProxy() : m_view;
+    QWidget *input = m_view->focusProxy() ? m_view->focusProxy() : m_view.data();
     if (input == m_input)
         return;
     const bool hadFocus = m_pic1->hasFocus() || (m_input && m_input->hasFocus());
@@ -78,6 +91,8 @@ void MusicStrip::adoptFocusProxy()
     input->installEventFilter(this);
     input->setAccessibleName(m_pic1->accessibleName());
     // pic1 lies under the browser now: a stop there would be one nobody sees.
+    if (m_pic1->focusPolicy() != Qt::NoFocus)
+        m_pic1Policy = m_pic1->focusPolicy();
     m_pic1->setFocusPolicy(Qt::NoFocus);
     if (m_before)
         QWidget::setTabOrder(m_before, input);
@@ -132,6 +147,13 @@ MusicEngine *MusicStrip::loadEngine()
         return m_engine;
     m_loadTried = true;
 
+    const QString refusal = engineStartRefusal(runsAsRoot(),
+        qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"), qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"));
+    if (!refusal.isEmpty()) {
+        qWarning("thornvale: music unavailable: %ls", qUtf16Printable(refusal));
+        return nullptr;
+    }
+
     const QString fileName = QStringLiteral(THORNVALE_MUSIC_MODULE);
     const QStringList folders = m_moduleFolder.isEmpty() ? moduleFolders() : QStringList { m_moduleFolder };
     QString path;
@@ -180,8 +202,8 @@ void MusicStrip::navigate(const QUrl &address)
         MusicEngine *engine = m_browserFailed ? nullptr : loadEngine();
         if (!engine)
             return;
-        // The browser's GL surface makes Qt recreate the main window's native window.
-        m_reactivate = m_pic1->window()->isActiveWindow();
+        // The browser's GL surface makes Qt recreate the main window's native window, once.
+        m_reactivate = !m_madeBrowser && m_pic1->window()->isActiveWindow();
         if (m_reactivate)
             m_pic1->window()->installEventFilter(this);
         m_view = engine->createBrowser(m_pic1, ProgramIcon());
@@ -192,8 +214,17 @@ void MusicStrip::navigate(const QUrl &address)
             m_pic1->window()->removeEventFilter(this);
             return;
         }
+        m_madeBrowser = true;
         m_view->setAccessibleName(m_pic1->accessibleName());
         m_view->installEventFilter(this);
+        // Ended by the module: pic1 is the strip's tab stop again until the next browser.
+        connect(m_view, &QObject::destroyed, this, [this] {
+            m_pic1->setFocusPolicy(m_pic1Policy);
+            if (m_before)
+                QWidget::setTabOrder(m_before, m_pic1);
+            if (m_after)
+                QWidget::setTabOrder(m_pic1, m_after);
+        });
         adoptFocusProxy();
     }
     m_engine->navigate(m_view, address);
@@ -208,6 +239,25 @@ void MusicStrip::closePopups()
 {
     if (m_engine)
         m_engine->closePopups();
+}
+
+QString engineStartRefusal(bool root, bool disableSandboxSet, QByteArrayView chromiumFlags)
+{
+    if (!root || disableSandboxSet)
+        return {};
+    // The engine splits its flags at spaces, and takes a switch with one dash or two, with or
+    // without a value.
+    for (const QByteArrayView flag : QByteArray(chromiumFlags.toByteArray()).split(' ')) {
+        QByteArrayView name = flag.startsWith("--") ? flag.sliced(2)
+            : flag.startsWith('-')                  ? flag.sliced(1)
+                                                    : flag;
+        if (const qsizetype equals = name.indexOf('='); equals >= 0)
+            name = name.first(equals);
+        if (name == "no-sandbox")
+            return {};
+    }
+    return QStringLiteral("the browser engine does not run as root with its sandbox on; set "
+                          "QTWEBENGINE_DISABLE_SANDBOX=1 to play music as root");
 }
 
 } // namespace thornvale

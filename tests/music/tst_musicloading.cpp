@@ -190,6 +190,35 @@ private Q_SLOTS:
         QVERIFY(m_ui->pic1->findChildren<QWidget *>().isEmpty());
     }
 
+    // As root with its sandbox on, the engine ends the whole process (status 1) as it starts:
+    // the engine is not loaded then, and the music alone is gone.
+    void rootWithTheSandboxOnLoadsNoEngine_data()
+    {
+        QTest::addColumn<bool>("root");
+        QTest::addColumn<bool>("disableSandboxSet");
+        QTest::addColumn<QByteArray>("flags");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("not root") << false << false << QByteArray() << false;
+        QTest::newRow("root, sandbox on") << true << false << "--disable-gpu"_ba << true;
+        QTest::newRow("root, the variable set") << true << true << QByteArray() << false;
+        QTest::newRow("root, --no-sandbox among others")
+            << true << false << "--disable-gpu  --no-sandbox"_ba << false;
+        QTest::newRow("root, one dash") << true << false << "-no-sandbox"_ba << false;
+        QTest::newRow("root, a longer switch is another") << true << false << "--no-sandboxing"_ba << true;
+        QTest::newRow("root, only inside a value") << true << false << "--js-flags=--no-sandbox"_ba << true;
+    }
+    void rootWithTheSandboxOnLoadsNoEngine()
+    {
+        QFETCH(bool, root);
+        QFETCH(bool, disableSandboxSet);
+        QFETCH(QByteArray, flags);
+        QFETCH(bool, refused);
+        const QString refusal = engineStartRefusal(root, disableSandboxSet, flags);
+        QCOMPARE(!refusal.isEmpty(), refused);
+        if (refused)
+            QVERIFY(refusal.contains(u"QTWEBENGINE_DISABLE_SANDBOX=1"_s));
+    }
+
 private:
     // Where key presses take the focus from start, by the controls' names; the browser's input is
     // "WB".

@@ -503,6 +503,55 @@ std::optional<std::string> HostileMusicPage(std::string_view name, std::string_v
             "const worker = new Worker(URL.createObjectURL(new Blob([source], { type: 'text/javascript' "
             "})));\n"
             "worker.onmessage = e => { document.title = e.data; };</script>");
+    if (name == "blankwrite")
+        // Opens an empty pop-up and writes a document into it from outside a second later.
+        return page("blankwrite",
+            "<script>const w = window.open('');\n"
+            "setTimeout(() => { w.document.write('<title>written</title><p>적힌 글</p>'); "
+            "w.document.close(); "
+            "document.title = 'wrote'; }, 1000);</script>");
+    if (name == "filesystem")
+        // The sandboxed file systems, which a page fills without asking; the title says whether they
+        // are there at all.
+        return page("filesystem",
+            "<script>const seen = [];\n"
+            "const note = s => { seen.push(s); if (seen.length === 2) document.title = seen.sort().join(' "
+            "'); "
+            "};\n"
+            "if (typeof webkitRequestFileSystem !== 'function') note('requestfilesystem hidden'); else\n"
+            "  webkitRequestFileSystem(TEMPORARY, 1 << 30, fs => fs.root.getFile('fill', { create: true },"
+            " f => f.createWriter(w => { w.onwriteend = () => note('requestfilesystem written');"
+            " w.write(new Blob([new Uint8Array(8 << 20)])); }, () => note('requestfilesystem refused')),"
+            " () => note('requestfilesystem refused')), () => note('requestfilesystem refused'));\n"
+            "if (!navigator.storage || typeof navigator.storage.getDirectory !== 'function')"
+            " note('getdirectory hidden'); else\n"
+            "  navigator.storage.getDirectory().then(() => note('getdirectory there'),"
+            " () => note('getdirectory refused'));</script>");
+    if (name == "blobs")
+        // 32 MiB more blob data every 100 ms: the blobs' bytes live in the browser's own process,
+        // not the page's.
+        return page("blobs",
+            "<script>const held = [];\nsetInterval(() => { const b = new Uint8Array(32 << 20); b.fill(7);"
+            " held.push(new Blob([b])); document.title = 'blobs ' + held.length * 32 + ' MiB'; }, 100);"
+            "</script>");
+    if (name == "framechurn")
+        // A frame added and the oldest removed every 20 ms, 600 in all: each leaves bookkeeping in
+        // the browser's process that it frees again.
+        return page("framechurn",
+            "<script>let made = 0;\nconst timer = setInterval(() => {\n"
+            "  const f = document.createElement('iframe'); f.srcdoc = '<p>' + 'x'.repeat(4096) + '</p>';\n"
+            "  document.body.appendChild(f); if (document.body.children.length > 4)"
+            " document.body.removeChild(document.querySelector('iframe'));\n"
+            "  if (++made === 600) { clearInterval(timer); document.title = 'churned'; } }, 20);</script>");
+    if (name == "copy")
+        // A click anywhere has the page put its own text on the clipboard.
+        return page("copy",
+            "<div id=\"cover\" style=\"position:fixed;left:0;top:0;width:100%;height:100%\">페이지 글</div>\n"
+            "<script>document.addEventListener('copy', e => { e.clipboardData.setData('text/plain', "
+            "'페이지가 넣은 글'); e.preventDefault(); });\n"
+            "document.addEventListener('click', () => { document.title = 'copy ' + "
+            "document.execCommand('copy'); "
+            "});</script>");
     if (name == "spin")
         // Loads, then never gives its thread back.
         return page(

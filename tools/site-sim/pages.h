@@ -45,7 +45,8 @@ std::string LoneSurrogateSearchPage(const std::string &characterBase);
 // Music-strip pages, by name: "link?to=KIND" (KIND scheme, javascript, file, data, https: one link
 // laid over the whole page), "dialogs", "unload", "permissions", "reopen", "download",
 // "tooltip?to=KIND" (KIND markup, cut, lines, short: a title laid over the whole page), "storage",
-// "workerstore", "spin", "balloon", "colour", "battery". Nothing for an unknown name.
+// "workerstore", "spin", "balloon", "colour", "battery", "blankwrite", "filesystem", "blobs",
+// "framechurn", "copy". Nothing for an unknown name.
 std::optional<std::string> HostileMusicPage(std::string_view name, std::string_view kind);
 
 // One second of a 16-bit mono sine tone at 440 * number Hz.
