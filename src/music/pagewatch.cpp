@@ -74,10 +74,18 @@ void PageWatch::probe()
     const int serial = ++m_probeSerial;
     // In the application's own world, which the page's scripts cannot reach; it runs on the same
     // thread as they do, so a page stuck in a loop leaves it unanswered.
+    // The answer is taken a turn later: a page deleted with the probe unanswered calls back from
+    // its destructor, while the view that owns this watch is going too, and loading the pending
+    // choice then would give the dying view a new page (Qt 6.4 crashes on it).
     m_view->page()->runJavaScript(QStringLiteral("1"), QWebEngineScript::ApplicationWorld,
         [watch = QPointer<PageWatch>(this), serial](const QVariant &) {
-            if (watch)
-                watch->answered(serial);
+            QMetaObject::invokeMethod(
+                watch,
+                [watch, serial] {
+                    if (watch)
+                        watch->answered(serial);
+                },
+                Qt::QueuedConnection);
         });
     m_probeTimer.start();
 }

@@ -392,6 +392,19 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text(), expected);
     }
 
+    // A window closed just after a choice, while the strip still asks the old page whether it
+    // answers: the program lives (the probe's answer came back into a view being deleted).
+    void closingRightAfterAChoice()
+    {
+        QVERIFY(play(u"/music3"_s));
+        m_shown->strip->navigate(url(u"/music1"_s));
+        m_shown.reset();
+        QTest::qWait(1000);
+        m_shown = std::make_unique<StripWindow>();
+        QVERIFY(m_shown->exposed());
+        QVERIFY(play(u"/music3"_s));
+    }
+
     void cleanupTestCase()
     {
         m_site.stop();
